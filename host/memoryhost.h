@@ -1,0 +1,57 @@
+#pragma once
+
+#include "hostbackend.h"
+
+#include <map>
+#include <memory>
+#include <string>
+#include <utility>
+#include <vector>
+
+// A spreadsheet host held in memory, for tests: workbooks, sheets and cells in maps,
+// with switches that make calls fail and counters of the calls made.
+class MemoryHost : public HostBackend {
+public:
+    struct SheetData {
+        std::string name;
+        std::map<std::pair<int, int>, CellValue> cells;  // (row, column), 1-based
+    };
+    struct WorkbookData {
+        std::string fullName;
+        std::vector<SheetData> sheets;
+    };
+
+    struct Failures {
+        bool workbookCount = false;   // WorkbookCount throws
+        bool sheetAccess = false;     // Sheet() and SheetCount() throw
+        int failReadAfter = -1;       // ReadCell throws once this many reads have been made
+        int failWriteAfter = -1;      // WriteCell throws once this many writes have been made
+    };
+
+    struct Counters {
+        int reads = 0;
+        int writes = 0;
+    };
+
+    // Adds a workbook and returns its 1-based position.
+    int AddWorkbook(std::string fullName, std::vector<std::string> sheetNames);
+    // Sets a cell; row and column 1-based, or by A1-style name.
+    void Set(int book, int sheet, int row, int column, CellValue value);
+    void Set(int book, int sheet, const std::string& cellName, CellValue value);
+    void SetText(int book, int sheet, const std::string& cellName, std::string text);
+    CellValue Get(int book, int sheet, int row, int column) const;
+    void CloseWorkbook(int book);
+
+    std::vector<WorkbookData> workbooks;
+    Failures failures;
+    Counters counters;
+
+    int WorkbookCount() override;
+    std::string WorkbookFullName(int book) override;
+    int SheetCount(int book) override;
+    std::unique_ptr<HostSheet> Sheet(int book, int sheet) override;
+
+private:
+    friend class MemorySheet;
+    WorkbookData& BookAt(int book);
+};

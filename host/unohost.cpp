@@ -1,0 +1,6 @@
+#include "unohost.h"
+
+std::shared_ptr<HostBackend> ConnectLibreOffice()
+{
+    return nullptr;
+}

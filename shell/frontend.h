@@ -1,0 +1,40 @@
+#pragma once
+
+#include "messagesink.h"
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+class TXMLDocument;
+
+// The narrow window of the conversion engine onto the main window: everything the
+// commands show or ask goes through here, so the GUI, the command line and the tests
+// can all drive the same engine. Texts are UTF-8.
+class Frontend : public MessageSink {
+public:
+    // The main window's caption (titles the warnings of the commands).
+    virtual std::string Caption() const = 0;
+    // The folder of the control files; ends with a path separator.
+    virtual std::string DataFolder() const = 0;
+    // The one XML document the commands share.
+    virtual TXMLDocument& Document() = 0;
+
+    // The log (XMLDest).
+    virtual void AppendLog(std::string_view line) = 0;
+    virtual void SetLogText(std::string_view text) = 0;
+
+    // Status panels 0 (workbook), 1 (sheet), 2 (row).
+    virtual void SetStatus(int panel, std::string_view text) = 0;
+    // Lets the window repaint and take input while a long command runs.
+    virtual void ProcessMessages() = 0;
+    virtual void SetBusy(bool busy) = 0;
+
+    // SaveDialog1: proposes a file name; nullopt when the user cancels.
+    virtual std::optional<std::string> AskSaveFileName(std::string_view proposed) = 0;
+    // OpenDialog1: the chosen data files in order; empty when the user cancels.
+    virtual std::vector<std::string> AskDataFiles() = 0;
+    // The workbook selection dialog: the ticked state of each name, or nullopt on cancel.
+    virtual std::optional<std::vector<bool>> SelectWorkbooks(const std::vector<std::string>& names) = 0;
+};

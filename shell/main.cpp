@@ -1,0 +1,22 @@
+#include "hostconnect.h"
+#include "mainform.h"
+
+#include <QApplication>
+#include <QMessageBox>
+
+#include <exception>
+
+int main(int argc, char* argv[])
+{
+    QApplication application(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Korvex"));
+    QApplication::setOrganizationName(QStringLiteral("Valmoro"));
+    try {
+        TMainForm MainForm(ConnectDefaultHost);
+        MainForm.show();
+        return QApplication::exec();
+    } catch (const std::exception& error) {
+        QMessageBox::critical(nullptr, QStringLiteral("Korvex"), QString::fromUtf8(error.what()));
+        return 1;
+    }
+}

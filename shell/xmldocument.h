@@ -1,0 +1,72 @@
+#pragma once
+
+#include <libxml/tree.h>
+
+#include <memory>
+#include <optional>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+#include <vector>
+
+// A failure of the XML document: a name that is not a valid XML name, a file that is
+// missing or not well-formed, an operation on an inactive document.
+class XmlError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+// The one XML document of the main window, over libxml2. Active = it holds a document
+// (empty or loaded); inactive = nothing. Node handles are owned by the document and
+// stay valid until it is made inactive or reloaded. Texts are UTF-8.
+class TXMLDocument {
+public:
+    using Node = xmlNode*;
+
+    TXMLDocument();
+    ~TXMLDocument();
+    TXMLDocument(const TXMLDocument&) = delete;
+    TXMLDocument& operator=(const TXMLDocument&) = delete;
+
+    // Active: a fresh empty document; inactive: the document is discarded.
+    void SetActive(bool active);
+    bool Active() const { return static_cast<bool>(doc_); }
+
+    // Loads a file (any encoding its declaration names). The document becomes active.
+    // No network access, no external entities, bounded entity expansion. Throws
+    // XmlError naming the file and, where known, the line and the reason.
+    void LoadFromFile(const std::string& path);
+    // The same for a text in memory; name is used in messages.
+    void LoadFromText(std::string_view text, const std::string& name = "XML");
+
+    // Building. Names are checked: an invalid element or attribute name throws XmlError.
+    Node CreateElement(std::string_view name);
+    void SetDocumentElement(Node element);
+    Node DocumentElement() const;
+    static Node AddChild(Node parent, std::string_view name);
+    // Replaces the element's content by one text node (the text is taken literally).
+    static void SetText(Node element, std::string_view text);
+    static void SetAttribute(Node element, std::string_view name, std::string_view value);
+
+    // Walking.
+    static Node Parent(Node node);  // nullptr above the document element
+    static std::string NodeName(Node node);  // qualified name; "#text", "#comment", ... otherwise
+    static std::vector<Node> ChildNodes(Node node);  // every kind, document order
+    static bool HasAttribute(Node element, std::string_view name);
+    static std::optional<std::string> Attribute(Node element, std::string_view name);
+    // An element whose only child is one text node (a CDATA section does not count).
+    static bool IsTextElement(Node element);
+    static std::string Text(Node node);
+
+    // Compact serialisation of the document element: no declaration, no whitespace added.
+    std::string Serialize() const;
+
+private:
+    struct DocFree {
+        void operator()(xmlDoc* doc) const { xmlFreeDoc(doc); }
+    };
+    xmlDoc* Require() const;
+    void Load(xmlDoc* doc, const std::string& name);
+
+    std::unique_ptr<xmlDoc, DocFree> doc_;
+};
