@@ -3,7 +3,3 @@
 void TExcelToXML::Convert(TExcelApp&, const std::string&, int)
 {
 }
-
-void TExcelToXML::ReadImportMapping(TExcelApp&, const std::string&, int, TXMLToExcelControl&)
-{
-}

@@ -1,0 +1,5 @@
+#include "exceltoxml.h"
+
+void TExcelToXML::ReadImportMapping(TExcelApp&, const std::string&, int, TXMLToExcelControl&)
+{
+}
