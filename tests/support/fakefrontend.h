@@ -1,0 +1,107 @@
+#pragma once
+
+#include "frontend.h"
+#include "xmldocument.h"
+
+#include <deque>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+// A Frontend without windows for tests: records what the engine shows and answers
+// its questions from scripted replies.
+class FakeFrontend : public Frontend {
+public:
+    struct Shown {
+        std::string caption;
+        std::string text;
+        friend bool operator==(const Shown&, const Shown&) = default;
+    };
+
+    std::string caption = "Korvex test";
+    std::string dataFolder = "./";
+    TXMLDocument document;
+
+    std::vector<std::string> log;               // the log, one entry per line
+    std::vector<Shown> warnings;
+    std::string status[3];
+    std::vector<std::pair<int, std::string>> statusHistory;
+    int processMessagesCalls = 0;
+    int busyCalls = 0;
+    bool busy = false;
+    std::vector<std::string> saveQuestions;     // the proposed names, in order
+
+    // Scripted answers. An empty queue answers the save dialog with the proposed name
+    // (as if the user kept it) and the workbook dialog with "all ticked".
+    std::deque<std::optional<std::string>> saveAnswers;
+    std::vector<std::string> dataFiles;
+    std::deque<std::optional<std::vector<bool>>> workbookAnswers;
+    std::vector<std::vector<std::string>> workbookQuestions;
+
+    std::string Caption() const override { return caption; }
+    std::string DataFolder() const override { return dataFolder; }
+    TXMLDocument& Document() override { return document; }
+
+    void AppendLog(std::string_view line) override { log.emplace_back(line); }
+    void SetLogText(std::string_view text) override
+    {
+        log.clear();
+        std::string_view rest = text;
+        while (!rest.empty()) {
+            size_t end = rest.find('\n');
+            std::string_view line = rest.substr(0, end);
+            if (!line.empty() && line.back() == '\r')
+                line.remove_suffix(1);
+            log.emplace_back(line);
+            if (end == std::string_view::npos)
+                break;
+            rest.remove_prefix(end + 1);
+        }
+    }
+    void SetStatus(int panel, std::string_view text) override
+    {
+        if (panel >= 0 && panel < 3)
+            status[panel] = std::string(text);
+        statusHistory.emplace_back(panel, std::string(text));
+    }
+    void ProcessMessages() override { ++processMessagesCalls; }
+    void SetBusy(bool value) override
+    {
+        ++busyCalls;
+        busy = value;
+    }
+    void Warning(std::string_view caption_, std::string_view text) override
+    {
+        warnings.push_back({std::string(caption_), std::string(text)});
+    }
+    std::optional<std::string> AskSaveFileName(std::string_view proposed) override
+    {
+        saveQuestions.emplace_back(proposed);
+        if (saveAnswers.empty())
+            return std::string(proposed);
+        auto answer = saveAnswers.front();
+        saveAnswers.pop_front();
+        return answer;
+    }
+    std::vector<std::string> AskDataFiles() override { return dataFiles; }
+    std::optional<std::vector<bool>> SelectWorkbooks(const std::vector<std::string>& names) override
+    {
+        workbookQuestions.push_back(names);
+        if (workbookAnswers.empty())
+            return std::vector<bool>(names.size(), true);
+        auto answer = workbookAnswers.front();
+        workbookAnswers.pop_front();
+        return answer;
+    }
+
+    // The panel-0 texts in the order they were set: the workbooks the export started.
+    std::vector<std::string> StartedWorkbooks() const
+    {
+        std::vector<std::string> started;
+        for (const auto& [panel, text] : statusHistory)
+            if (panel == 0)
+                started.push_back(text);
+        return started;
+    }
+};
