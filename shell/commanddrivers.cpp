@@ -3,6 +3,7 @@
 #include "exceltoxml.h"
 #include "xmltoexcelcontrol.h"
 
+#include <exception>
 #include <memory>
 #include <string>
 #include <vector>
@@ -45,8 +46,12 @@ void RunExcelToXML(Frontend& ui, const HostConnector& connect)
                 TExcelToXML converter(ui);
                 converter.Convert(app, names[j], static_cast<int>(j) + 1);
             }
-        } catch (...) {
+        } catch (const std::exception& error) {
             // A lower layer has shown its own message where it has one.
+            ui.WorkbookFailed(names[j], error.what());
+            break;
+        } catch (...) {
+            ui.WorkbookFailed(names[j], "");
             break;
         }
     }
@@ -74,7 +79,11 @@ void RunXMLToExcel(Frontend& ui, const HostConnector& connect)
             try {
                 TExcelToXML converter(ui);
                 converter.ReadImportMapping(app, names[j], static_cast<int>(j) + 1, control);
+            } catch (const std::exception& error) {
+                ui.WorkbookFailed(names[j], error.what());
+                break;
             } catch (...) {
+                ui.WorkbookFailed(names[j], "");
                 break;
             }
         }

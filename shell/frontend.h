@@ -37,4 +37,9 @@ public:
     virtual std::vector<std::string> AskDataFiles() = 0;
     // The workbook selection dialog: the ticked state of each name, or nullopt on cancel.
     virtual std::optional<std::vector<bool>> SelectWorkbooks(const std::vector<std::string>& names) = 0;
+
+    // The export's loop over the workbooks ended at a failing workbook. The window shows
+    // nothing of its own here (the lower layer has warned where it could); the command
+    // line reports it and ends with a failure status.
+    virtual void WorkbookFailed(std::string_view /*workbookName*/, std::string_view /*reason*/) {}
 };
