@@ -1,5 +1,182 @@
 #include "exceltoxml.h"
 
-void TExcelToXML::Convert(TExcelApp&, const std::string&, int)
+#include "atomicfile.h"
+#include "inifile.h"
+#include "textcodec.h"
+#include "textrules.h"
+
+#include <stdexcept>
+
+const char* const VersionMismatchMessage = "Eltérő verziójú vezérlőfájl!";
+
+namespace {
+
+constexpr int FirstDataRow = 5;
+constexpr int EmptyRowsAtEnd = 10;
+const std::string ConstantTextOpen = "<CONSTANTTEXT>";
+const std::string ConstantTextClose = "</CONSTANTTEXT>";
+
+// Discards the document however the conversion ends, so that a failed workbook leaves
+// no half-built document behind.
+class DocumentSession {
+public:
+    explicit DocumentSession(TXMLDocument& document) : document_(document) { document_.SetActive(true); }
+    ~DocumentSession() { document_.SetActive(false); }
+    DocumentSession(const DocumentSession&) = delete;
+    DocumentSession& operator=(const DocumentSession&) = delete;
+
+private:
+    TXMLDocument& document_;
+};
+
+int ReadEncoding(const std::string& text)
 {
+    std::optional<int> value = ParseInteger(text);
+    if (!value)
+        throw std::runtime_error("A kódolás (A3) nem egész szám: \"" + text + "\"");
+    return *value;
+}
+
+}  // namespace
+
+void TExcelToXML::Convert(TExcelApp& app, const std::string& workbookName, int workbookIndex)
+{
+    int sheetCount = app.GetSheetCount(workbookIndex);
+    if (sheetCount <= 1)
+        return;
+
+    TExcelSheet sheet;
+    sheet.Open(app, workbookName, workbookIndex, 1);
+    RootName = sheet.GetCellText("A1");
+    FileName = sheet.GetCellText("A2");
+    Encoding = ReadEncoding(sheet.GetCellText("A3"));
+    Formats.clear();
+
+    TXMLDocument& document = ui_.Document();
+    DocumentSession session(document);
+    document.SetDocumentElement(document.CreateElement(RootName));
+    TXMLDocument::Node cursor = document.DocumentElement();
+
+    for (int s = 2; s <= sheetCount; ++s) {
+        sheet.Open(app, workbookName, workbookIndex, s);
+        std::string controlFile = sheet.GetCellText("A1");
+        std::string version = sheet.GetCellText("B1");
+        if (controlFile.empty())
+            continue;
+        if (ReadControlFile(ui_.DataFolder() + controlFile, version) != 0)
+            continue;
+        ui_.SetStatus(1, sheet.SheetName);
+        ui_.ProcessMessages();
+        cursor = ScanRows(sheet, cursor);
+        // Back to the root element for the next sheet. The cursor never leaves the
+        // tree (see TCommandItem::Execute), so the walk ends at the latest there.
+        while (TXMLDocument::NodeName(cursor) != RootName) {
+            TXMLDocument::Node parent = TXMLDocument::Parent(cursor);
+            if (!parent)
+                break;
+            cursor = parent;
+        }
+    }
+
+    std::string text = WriteXML();
+    ui_.SetLogText(text);
+}
+
+TXMLDocument::Node TExcelToXML::ScanRows(TExcelSheet& sheet, TXMLDocument::Node cursor)
+{
+    int emptyRun = 0;
+    for (int row = FirstDataRow; emptyRun < EmptyRowsAtEnd; ++row) {
+        const std::string rowText = std::to_string(row);
+        ui_.SetStatus(2, rowText);
+        ui_.ProcessMessages();
+        bool empty = true;
+        for (const TExcelColItem& column : Columns) {
+            std::string text = sheet.GetCellText(column.Column + rowText);
+            if (!text.empty()) {
+                empty = false;
+                cursor = column.Apply(cursor, text);
+            }
+        }
+        emptyRun = empty ? emptyRun + 1 : 0;
+    }
+    return cursor;
+}
+
+int TExcelToXML::ReadControlFile(const std::string& fileName, const std::string& version)
+{
+    ControlFileName = fileName;
+    Columns.clear();
+    try {
+        TIniFile ini(fileName);
+        if (ini.ReadString("MAIN", "VERSION", "1.00") != version) {
+            ui_.Warning(fileName, VersionMismatchMessage);
+            return 1;
+        }
+        std::string cols = ini.ReadString("MAIN", "COLS", "");
+        while (!cols.empty()) {
+            std::string key = UpperAscii(TrimBlanks(SplitFirst(cols, ";")));
+            if (!key.empty())
+                Columns.emplace_back(key, ini.ReadString("MAPPING", key, key));
+        }
+        for (const std::string& key : ini.ReadSection("FORMAT"))
+            Formats.emplace_back(key, ini.ReadString("FORMAT", key, ""));
+        return 0;
+    } catch (...) {
+        return 1;
+    }
+}
+
+std::string TExcelToXML::WriteXML()
+{
+    TXMLDocument& document = ui_.Document();
+    std::string text = document.Serialize();
+    document.SetActive(false);
+
+    text = ExpandConstantText(std::move(text));
+    if (text.find("<?xml") == std::string::npos)
+        text = (Encoding == 0 ? Utf8Declaration : Iso88592Declaration) + text;
+    for (const TFormatItem& format : Formats)
+        text = format.Apply(text);
+    // The file declares ISO-8859-2, so the text shown is what that code page can hold.
+    if (Encoding != 0)
+        text = Iso88592ToUtf8(Utf8ToIso88592(text));
+    text = LayoutPasses(text, Encoding);
+
+    FileName = ui_.AskSaveFileName(FileName).value_or("");
+    if (!FileName.empty())
+        WriteFileAtomically(FileName, Encoding == 0 ? EncodeUtf8(text) : Utf8ToIso88592(text));
+    return text;
+}
+
+std::string TExcelToXML::ExpandConstantText(std::string text) const
+{
+    std::optional<TIniFile> ini;
+    try {
+        ini.emplace(ControlFileName);
+    } catch (...) {
+        // An unreadable control file gives no constant texts, like a missing one.
+        ini.emplace(TIniFile::FromBytes({}));
+    }
+    std::string out;
+    while (!text.empty()) {
+        size_t open = text.find(ConstantTextOpen);
+        if (open == std::string::npos)
+            break;
+        out.append(text, 0, open);
+        text.erase(0, open + ConstantTextOpen.size());
+        size_t close = text.find(ConstantTextClose);
+        if (close == std::string::npos)
+            continue;
+        std::string name = text.substr(0, close);
+        text.erase(0, close + ConstantTextClose.size());
+        if (name.empty())
+            continue;
+        for (int n = 0;; ++n) {
+            std::string line = ini->ReadString(name, "Line" + std::to_string(n), "");
+            if (line.empty())
+                break;
+            out += line;
+        }
+    }
+    return out + text;
 }

@@ -1,22 +1,52 @@
 #pragma once
 
+#include "excelcolitem.h"
 #include "excelsheet.h"
+#include "formatitem.h"
 #include "frontend.h"
 
 #include <string>
+#include <vector>
 
 class TXMLToExcelControl;
 
-// Converts one open workbook into one XML file.
+// Converts one open workbook into one XML file. Sheet 1 names the root element (A1),
+// the proposed output file (A2) and the encoding (A3: 0 = UTF-8, else ISO-8859-2);
+// every further sheet names its control file (A1) and version (B1) and holds data
+// rows from row 5 down.
 class TExcelToXML {
 public:
     explicit TExcelToXML(Frontend& ui) : ui_(ui) {}
 
+    // Builds the document, writes the file and shows the text in the log. Failures
+    // (a bad A3, a name the document refuses, an unreadable cell, an unwritable
+    // file) are passed on; nothing is written then.
     void Convert(TExcelApp& app, const std::string& workbookName, int workbookIndex);
     // Gives the import's DB items their target worksheets from this workbook's pages.
     void ReadImportMapping(TExcelApp& app, const std::string& workbookName, int workbookIndex,
                            TXMLToExcelControl& control);
 
+    // Loads a control file: 0 when it was read and accepted, 1 when not (a version
+    // other than version has been reported; other failures are silent).
+    int ReadControlFile(const std::string& fileName, const std::string& version);
+    // Lays out the document's text, asks for the file name, writes the file and
+    // returns the text. The document is discarded.
+    std::string WriteXML();
+    // Replaces every <CONSTANTTEXT>name</CONSTANTTEXT> by the lines of section name
+    // of the control file read last.
+    std::string ExpandConstantText(std::string text) const;
+
+    std::string ControlFileName;
+    std::string RootName;
+    std::string FileName;
+    int Encoding = 0;
+    std::vector<TExcelColItem> Columns;
+    std::vector<TFormatItem> Formats;
+
 private:
+    TXMLDocument::Node ScanRows(TExcelSheet& sheet, TXMLDocument::Node cursor);
+
     Frontend& ui_;
 };
+
+extern const char* const VersionMismatchMessage;  // "Eltérő verziójú vezérlőfájl!"

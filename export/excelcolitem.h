@@ -1,0 +1,43 @@
+#pragma once
+
+#include "xmldocument.h"
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+// One command of a column's mapping, parsed from name [ "(" argument [ ")" ] ].
+class TCommandItem {
+public:
+    enum Kinds { BeginItem = 0, CreateDateItem = 1, Content = 2, EndItem = 3, Attribute = 4, Unknown = 5 };
+
+    explicit TCommandItem(std::string commandText);
+
+    // Runs the command on the cursor element and returns the new cursor. A name the
+    // document refuses throws XmlError.
+    TXMLDocument::Node Execute(TXMLDocument::Node cursor, const std::string& cellText) const;
+
+    int Kind = Unknown;
+    std::string Argument;
+};
+
+// One column of a data sheet: its letters and the commands run for a non-empty cell.
+class TExcelColItem {
+public:
+    TExcelColItem(std::string column, std::string mappingText);
+
+    // Runs the commands in order, each on the cursor the previous one returned.
+    TXMLDocument::Node Apply(TXMLDocument::Node cursor, const std::string& cellText) const;
+
+    std::string Column;
+    std::vector<TCommandItem> Commands;
+};
+
+struct TDate {
+    int year;
+    int month;  // 1 to 12
+    int day;
+};
+TDate LocalToday();
+// Adds a "Date" element with "Year", "Month" and "Day" children as the element's last child.
+void AddDateItem(TXMLDocument::Node element, const TDate& date);

@@ -1,0 +1,19 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+// The layout of one element in the finished text: line breaks with tabs before its
+// opening tags and, for an indent of 0 or below, around its closing tags.
+class TFormatItem {
+public:
+    // value: integer [ "," text ]. Throws std::invalid_argument when the number is not
+    // a decimal integer; a number beyond 16 bits wraps.
+    TFormatItem(std::string key, const std::string& value);
+
+    std::string Apply(const std::string& text) const;
+
+    std::string Tag;
+    std::int16_t Indent = 0;
+    std::string AfterClose;
+};

@@ -1,0 +1,144 @@
+#include "inifile.h"
+
+#include "textcodec.h"
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <stdexcept>
+#include <system_error>
+
+namespace {
+
+char32_t FoldChar(char32_t c)
+{
+    if (c < 0x80)
+        return (c >= 'A' && c <= 'Z') ? c + 32 : c;
+    if ((c >= 0xC0 && c <= 0xDE && c != 0xD7) || (c >= 0x391 && c <= 0x3AB && c != 0x3A2) ||
+        (c >= 0x410 && c <= 0x42F))
+        return c + 32;
+    if (c >= 0x400 && c <= 0x40F)
+        return c + 80;
+    if (c == 0x178)
+        return 0xFF;
+    // Latin Extended-A pairs capitals and small letters side by side, with the
+    // parity changing at the few letters that have no pair.
+    bool evenCapital = (c >= 0x100 && c <= 0x12F) || (c >= 0x132 && c <= 0x137) || (c >= 0x14A && c <= 0x177);
+    bool oddCapital = (c >= 0x139 && c <= 0x148) || (c >= 0x179 && c <= 0x17E);
+    if ((evenCapital && c % 2 == 0) || (oddCapital && c % 2 == 1))
+        return c + 1;
+    return c;
+}
+
+std::string ReadFileBytes(const std::string& path)
+{
+    std::error_code error;
+    if (path.empty() || !std::filesystem::exists(path, error))
+        return {};
+    std::ifstream file(path, std::ios::binary);
+    if (!file || std::filesystem::is_directory(path, error))
+        throw std::runtime_error("A fájl nem olvasható: " + path);
+    std::string bytes((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+    if (file.bad())
+        throw std::runtime_error("A fájl nem olvasható: " + path);
+    return bytes;
+}
+
+}  // namespace
+
+std::string FoldCase(std::string_view text)
+{
+    std::string out;
+    out.reserve(text.size());
+    size_t pos = 0;
+    while (pos < text.size())
+        AppendUtf8(out, FoldChar(NextCodePoint(text, pos)));
+    return out;
+}
+
+std::string_view TrimBlanks(std::string_view text)
+{
+    size_t begin = 0;
+    size_t end = text.size();
+    while (begin < end && static_cast<unsigned char>(text[begin]) <= ' ')
+        ++begin;
+    while (end > begin && static_cast<unsigned char>(text[end - 1]) <= ' ')
+        --end;
+    return text.substr(begin, end - begin);
+}
+
+TIniFile::TIniFile(const std::string& path)
+{
+    Parse(DecodeTextFile(ReadFileBytes(path)));
+}
+
+TIniFile TIniFile::FromBytes(std::string_view bytes)
+{
+    TIniFile ini;
+    ini.Parse(DecodeTextFile(bytes));
+    return ini;
+}
+
+void TIniFile::Parse(std::string_view text)
+{
+    Section* current = nullptr;
+    while (!text.empty()) {
+        size_t end = text.find('\n');
+        std::string_view line = TrimBlanks(text.substr(0, end));
+        text = end == std::string_view::npos ? std::string_view() : text.substr(end + 1);
+        if (line.empty() || line.front() == ';')
+            continue;
+        if (line.front() == '[') {
+            size_t close = line.find(']');
+            std::string folded = FoldCase(TrimBlanks(line.substr(1, close == std::string_view::npos ? line.npos : close - 1)));
+            current = nullptr;
+            for (Section& candidate : sections_)
+                if (candidate.folded == folded)
+                    current = &candidate;
+            if (!current)
+                current = &sections_.emplace_back(Section{std::move(folded), {}});
+            continue;
+        }
+        size_t equals = line.find('=');
+        if (!current || equals == std::string_view::npos)
+            continue;
+        std::string key(TrimBlanks(line.substr(0, equals)));
+        if (key.empty())
+            continue;
+        std::string folded = FoldCase(key);
+        bool known = false;
+        for (const Entry& entry : current->entries)
+            known = known || entry.folded == folded;
+        if (!known)
+            current->entries.push_back({std::move(key), std::move(folded), std::string(TrimBlanks(line.substr(equals + 1)))});
+    }
+}
+
+const TIniFile::Section* TIniFile::Find(std::string_view section) const
+{
+    std::string folded = FoldCase(section);
+    for (const Section& candidate : sections_)
+        if (candidate.folded == folded)
+            return &candidate;
+    return nullptr;
+}
+
+std::string TIniFile::ReadString(std::string_view section, std::string_view key, std::string_view defaultValue) const
+{
+    if (const Section* found = Find(section)) {
+        std::string folded = FoldCase(key);
+        for (const Entry& entry : found->entries)
+            if (entry.folded == folded)
+                return entry.value;
+    }
+    return std::string(defaultValue);
+}
+
+std::vector<std::string> TIniFile::ReadSection(std::string_view section) const
+{
+    std::vector<std::string> keys;
+    if (const Section* found = Find(section))
+        for (const Entry& entry : found->entries)
+            keys.push_back(entry.key);
+    return keys;
+}

@@ -1,0 +1,46 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+// A read-only INI file as the control files need it: "[section]" headers, "key=value"
+// lines, ";" comment lines. Section and key names are compared without regard to
+// letter case, names and values lose their surrounding blanks. A repeated section
+// continues the first one; of a repeated key the first value wins. The file may be UTF-8 (with or without a byte order
+// mark), UTF-16 with a byte order mark, or Windows-1250; all texts are given as UTF-8.
+class TIniFile {
+public:
+    // Reads the whole file; a missing file reads as an empty one. A file that exists
+    // but cannot be read throws std::runtime_error.
+    explicit TIniFile(const std::string& path);
+    // The same for the raw bytes of a file.
+    static TIniFile FromBytes(std::string_view bytes);
+
+    std::string ReadString(std::string_view section, std::string_view key, std::string_view defaultValue) const;
+    // The keys of a section in file order (each once); empty for a missing section.
+    std::vector<std::string> ReadSection(std::string_view section) const;
+
+private:
+    TIniFile() = default;
+    void Parse(std::string_view text);
+
+    struct Entry {
+        std::string key;     // as written
+        std::string folded;  // for lookup
+        std::string value;
+    };
+    struct Section {
+        std::string folded;
+        std::vector<Entry> entries;
+    };
+    const Section* Find(std::string_view section) const;
+
+    std::vector<Section> sections_;
+};
+
+// Lower-case form of a UTF-8 text for comparisons that ignore letter case (ASCII,
+// Latin-1, Latin Extended-A, Greek and Cyrillic letters).
+std::string FoldCase(std::string_view text);
+// The text without characters up to and including the space at both ends.
+std::string_view TrimBlanks(std::string_view text);

@@ -1,0 +1,72 @@
+#include "textrules.h"
+
+#include "inifile.h"
+
+#include <charconv>
+
+const char* const Utf8Declaration = "<?xml version=\"1.0\" encoding=\"utf-8\"?>";
+const char* const Iso88592Declaration = "<?xml version=\"1.0\" encoding=\"ISO-8859-2\"?>";
+
+std::string SplitFirst(std::string& text, std::string_view separator)
+{
+    size_t at = separator.empty() ? std::string::npos : text.find(separator);
+    if (at == std::string::npos) {
+        std::string token = std::move(text);
+        text.clear();
+        return token;
+    }
+    std::string token(TrimBlanks(std::string_view(text).substr(0, at)));
+    text.erase(0, at + separator.size());
+    return token;
+}
+
+std::string ReplaceAll(std::string_view text, std::string_view from, std::string_view to)
+{
+    if (from.empty())
+        return std::string(text);
+    std::string out;
+    out.reserve(text.size());
+    size_t start = 0;
+    for (size_t at = text.find(from); at != std::string_view::npos; at = text.find(from, start)) {
+        out.append(text, start, at - start);
+        out.append(to);
+        start = at + from.size();
+    }
+    out.append(text, start);
+    return out;
+}
+
+std::string UpperAscii(std::string_view text)
+{
+    std::string out(text);
+    for (char& c : out)
+        if (c >= 'a' && c <= 'z')
+            c = static_cast<char>(c - 32);
+    return out;
+}
+
+std::optional<int> ParseInteger(std::string_view text)
+{
+    std::string_view digits = text;
+    if (!digits.empty() && (digits.front() == '+' || digits.front() == '-'))
+        digits.remove_prefix(1);
+    if (digits.empty() || digits.front() < '0' || digits.front() > '9')
+        return std::nullopt;
+    if (text.front() == '+')
+        text.remove_prefix(1);
+    int value = 0;
+    auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value, 10);
+    if (error != std::errc() || end != text.data() + text.size())
+        return std::nullopt;
+    return value;
+}
+
+std::string LayoutPasses(std::string_view text, int encoding)
+{
+    std::string out = ReplaceAll(text, "\r\n", "\n");
+    out = ReplaceAll(out, "\n", "\r\n");
+    out = ReplaceAll(out, "><", ">\t<");
+    if (encoding != 0)
+        out = ReplaceAll(out, Utf8Declaration, Iso88592Declaration);
+    return out;
+}
