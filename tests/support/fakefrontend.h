@@ -31,6 +31,7 @@ public:
     int busyCalls = 0;
     bool busy = false;
     std::vector<std::string> saveQuestions;     // the proposed names, in order
+    std::vector<Shown> failedWorkbooks;         // WorkbookFailed: {workbook name, reason}
 
     // Scripted answers. An empty queue answers the save dialog with the proposed name
     // (as if the user kept it) and the workbook dialog with "all ticked".
@@ -85,6 +86,10 @@ public:
         return answer;
     }
     std::vector<std::string> AskDataFiles() override { return dataFiles; }
+    void WorkbookFailed(std::string_view workbookName, std::string_view reason) override
+    {
+        failedWorkbooks.push_back({std::string(workbookName), std::string(reason)});
+    }
     std::optional<std::vector<bool>> SelectWorkbooks(const std::vector<std::string>& names) override
     {
         workbookQuestions.push_back(names);
