@@ -1,0 +1,15 @@
+#include "editvalue.h"
+
+#include "textvalue.h"
+
+#include <QLineEdit>
+
+double EditValue(QLineEdit& edit, int mode)
+{
+    try {
+        return TextToValue(edit.text().toStdString(), mode, false);
+    } catch (...) {
+        edit.setFocus();
+        throw;
+    }
+}
