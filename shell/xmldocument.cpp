@@ -1,7 +1,11 @@
 #include "xmldocument.h"
 
 #include <libxml/parser.h>
+#include <libxml/xmlerror.h>
 #include <libxml/xmlsave.h>
+
+#include <filesystem>
+#include <fstream>
 
 namespace {
 
@@ -26,24 +30,97 @@ void CheckName(std::string_view name, const char* what)
 // no entity substitution beyond the predefined ones, libxml2's own size limits kept.
 constexpr int SafeParseOptions = XML_PARSE_NONET;
 
-std::string LastErrorText(const std::string& name)
-{
-    const xmlError* error = xmlGetLastError();
-    std::string text = "Hibás XML fájl: " + name;
-    if (error) {
-        if (error->line > 0)
-            text += ", " + std::to_string(error->line) + ". sor";
-        if (error->message) {
-            std::string reason = error->message;
-            while (!reason.empty() && (reason.back() == '\n' || reason.back() == ' '))
-                reason.pop_back();
-            text += ": " + reason;
-        }
+// Collects the first error libxml2 reports while it parses one document (the later
+// ones mostly follow from it) and keeps the parser from printing to stderr. The
+// previous handler comes back when the parse is over.
+class ParseErrors {
+public:
+    ParseErrors()
+        : oldHandler_(xmlStructuredError)
+        , oldContext_(xmlStructuredErrorContext)
+    {
+        xmlSetStructuredErrorFunc(this, &ParseErrors::Collect);
     }
-    return text;
+    ~ParseErrors() { xmlSetStructuredErrorFunc(oldContext_, oldHandler_); }
+    ParseErrors(const ParseErrors&) = delete;
+    ParseErrors& operator=(const ParseErrors&) = delete;
+
+    // "Hibás XML fájl: name, 3. sor: reason"
+    std::string Text(const std::string& name) const
+    {
+        std::string text = "Hibás XML fájl: " + name;
+        if (line_ > 0)
+            text += ", " + std::to_string(line_) + ". sor";
+        if (!reason_.empty())
+            text += ": " + reason_;
+        return text;
+    }
+
+private:
+    static void Collect(void* self, xmlErrorPtr error)
+    {
+        auto* errors = static_cast<ParseErrors*>(self);
+        if (!error)
+            return;
+        // An error outranks the warnings before it; otherwise the first report stays.
+        bool isError = error->level >= XML_ERR_ERROR;
+        if (errors->haveError_ || (errors->haveAny_ && !isError))
+            return;
+        errors->haveAny_ = true;
+        errors->haveError_ = isError;
+        errors->line_ = error->line;
+        std::string reason = error->message ? error->message : "";
+        reason = reason.substr(0, reason.find('\n'));  // libxml2 adds byte dumps below
+        while (!reason.empty() && reason.back() == ' ')
+            reason.pop_back();
+        errors->reason_ = reason;
+    }
+
+    xmlStructuredErrorFunc oldHandler_;
+    void* oldContext_;
+    bool haveAny_ = false;
+    bool haveError_ = false;
+    int line_ = 0;
+    std::string reason_;
+};
+
+// A file the parser could not even open gets a message of its own instead of
+// libxml2's "failed to load external entity".
+void CheckReadable(const std::string& path)
+{
+    std::error_code error;
+    auto status = std::filesystem::status(path, error);
+    if (!std::filesystem::exists(status))
+        throw XmlError("Az XML fájl nem található: " + path);
+    if (std::filesystem::is_directory(status) || !std::ifstream(path, std::ios::binary))
+        throw XmlError("Az XML fájl nem olvasható: " + path);
 }
 
-void IgnoreErrors(void*, const char*, ...) {}
+// Attribute values keep references to the document's own entities; expanding them is
+// where a small hostile file ("quadratic blowup") would grow into gigabytes, so the
+// expansion stops at libxml2's own limit for one text.
+constexpr size_t MaxValueLength = 10'000'000;
+constexpr int MaxEntityDepth = 40;
+
+bool AppendValue(xmlDoc* doc, const xmlNode* node, std::string& out, int depth)
+{
+    if (depth > MaxEntityDepth)
+        return false;
+    for (; node; node = node->next) {
+        if (node->type == XML_TEXT_NODE || node->type == XML_CDATA_SECTION_NODE) {
+            if (node->content)
+                out.append(reinterpret_cast<const char*>(node->content));
+        } else if (node->type == XML_ENTITY_REF_NODE) {
+            // Only the document's own entities: external ones are never loaded.
+            xmlEntity* entity = xmlGetDocEntity(doc, node->name);
+            if (entity && entity->children && !AppendValue(doc, entity->children, out, depth + 1))
+                return false;
+        }
+        if (out.size() > MaxValueLength)
+            return false;
+    }
+    return true;
+}
 
 }  // namespace
 
@@ -71,10 +148,10 @@ xmlDoc* TXMLDocument::Require() const
     return doc_.get();
 }
 
-void TXMLDocument::Load(xmlDoc* doc, const std::string& name)
+void TXMLDocument::Load(xmlDoc* doc, const std::string& name, const std::string& error)
 {
     if (!doc)
-        throw XmlError(LastErrorText(name));
+        throw XmlError(error);
     doc_.reset(doc);
     if (!xmlDocGetRootElement(doc)) {
         doc_.reset();
@@ -85,18 +162,18 @@ void TXMLDocument::Load(xmlDoc* doc, const std::string& name)
 void TXMLDocument::LoadFromFile(const std::string& path)
 {
     doc_.reset();
-    xmlResetLastError();
-    xmlSetGenericErrorFunc(nullptr, IgnoreErrors);
-    Load(xmlReadFile(path.c_str(), nullptr, SafeParseOptions), path);
+    CheckReadable(path);
+    ParseErrors errors;
+    xmlDoc* doc = xmlReadFile(path.c_str(), nullptr, SafeParseOptions);
+    Load(doc, path, errors.Text(path));
 }
 
 void TXMLDocument::LoadFromText(std::string_view text, const std::string& name)
 {
     doc_.reset();
-    xmlResetLastError();
-    xmlSetGenericErrorFunc(nullptr, IgnoreErrors);
-    Load(xmlReadMemory(text.data(), static_cast<int>(text.size()), name.c_str(), nullptr, SafeParseOptions),
-         name);
+    ParseErrors errors;
+    xmlDoc* doc = xmlReadMemory(text.data(), static_cast<int>(text.size()), name.c_str(), nullptr, SafeParseOptions);
+    Load(doc, name, errors.Text(name));
 }
 
 TXMLDocument::Node TXMLDocument::CreateElement(std::string_view name)
@@ -193,13 +270,20 @@ std::optional<std::string> TXMLDocument::Attribute(Node element, std::string_vie
         std::string qualified = attr->ns && attr->ns->prefix ? S(attr->ns->prefix) + ":" + S(attr->name)
                                                              : S(attr->name);
         if (qualified == wanted) {
-            xmlChar* value = xmlNodeListGetString(element->doc, attr->children, 1);
-            std::string text = S(value);
-            xmlFree(value);
+            std::string text;
+            if (!AppendValue(element->doc, attr->children, text, 0))
+                throw XmlError("Hibás XML fájl: " + S(element->doc ? element->doc->URL : nullptr) + ", " +
+                               std::to_string(Line(element)) + ". sor: a(z) \"" + wanted +
+                               "\" attribútum értéke az entitások kifejtése után túl hosszú");
             return text;
         }
     }
     return std::nullopt;
+}
+
+long TXMLDocument::Line(Node node)
+{
+    return node ? xmlGetLineNo(node) : 0;
 }
 
 bool TXMLDocument::IsTextElement(Node element)

@@ -53,7 +53,11 @@ public:
     static std::string NodeName(Node node);  // qualified name; "#text", "#comment", ... otherwise
     static std::vector<Node> ChildNodes(Node node);  // every kind, document order
     static bool HasAttribute(Node element, std::string_view name);
+    // References to the document's own entities are expanded up to a bounded length
+    // (XmlError beyond it); external entities are never read.
     static std::optional<std::string> Attribute(Node element, std::string_view name);
+    // The line of the source text a loaded node came from; 0 when unknown.
+    static long Line(Node node);
     // An element whose only child is one text node (a CDATA section does not count).
     static bool IsTextElement(Node element);
     static std::string Text(Node node);
@@ -66,7 +70,7 @@ private:
         void operator()(xmlDoc* doc) const { xmlFreeDoc(doc); }
     };
     xmlDoc* Require() const;
-    void Load(xmlDoc* doc, const std::string& name);
+    void Load(xmlDoc* doc, const std::string& name, const std::string& error);
 
     std::unique_ptr<xmlDoc, DocFree> doc_;
 };
