@@ -1,6 +1,345 @@
 #include "unohost.h"
 
+#include "unoconnection.h"
+
+#include <com/sun/star/beans/XPropertySet.hpp>
+#include <com/sun/star/container/XEnumeration.hpp>
+#include <com/sun/star/container/XEnumerationAccess.hpp>
+#include <com/sun/star/container/XIndexAccess.hpp>
+#include <com/sun/star/container/XNamed.hpp>
+#include <com/sun/star/frame/XModel.hpp>
+#include <com/sun/star/frame/XTitle.hpp>
+#include <com/sun/star/lang/DisposedException.hpp>
+#include <com/sun/star/lang/IndexOutOfBoundsException.hpp>
+#include <com/sun/star/lang/Locale.hpp>
+#include <com/sun/star/sheet/CellFlags.hpp>
+#include <com/sun/star/sheet/FormulaResult.hpp>
+#include <com/sun/star/sheet/XSheetOperation.hpp>
+#include <com/sun/star/sheet/XSpreadsheet.hpp>
+#include <com/sun/star/sheet/XSpreadsheetDocument.hpp>
+#include <com/sun/star/table/CellContentType.hpp>
+#include <com/sun/star/table/XCell.hpp>
+#include <com/sun/star/text/XTextRange.hpp>
+#include <com/sun/star/util/NumberFormat.hpp>
+#include <com/sun/star/util/XNumberFormatTypes.hpp>
+#include <com/sun/star/util/XNumberFormats.hpp>
+#include <com/sun/star/util/XNumberFormatsSupplier.hpp>
+#include <osl/file.hxx>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
+#include <vector>
+
+using namespace css;
+
+const char* const DefaultOfficeConnection = "pipe,name=korvex";
+
+namespace {
+
+// Runs one host operation and turns every UNO exception into a HostError that says
+// what was being done; nothing from UNO leaves this file.
+template <class Call>
+auto Guarded(const std::string& what, Call&& call) -> decltype(call())
+{
+    try {
+        return call();
+    } catch (const lang::DisposedException&) {
+        throw HostError(what + ": LibreOffice no longer holds it (the workbook was closed or the office ended)");
+    } catch (const lang::IndexOutOfBoundsException&) {
+        throw HostError(what + ": position out of range");
+    } catch (const uno::Exception&) {
+        throw HostError(what + ": " + CaughtUnoExceptionText());
+    }
+}
+
+std::string CellWhat(const char* verb, int row, int column)
+{
+    return std::string(verb) + " the cell at row " + std::to_string(row) + ", column " + std::to_string(column);
+}
+
+std::string Trimmed(std::string_view text)
+{
+    const char* blanks = " \t\r\n";
+    size_t first = text.find_first_not_of(blanks);
+    if (first == std::string_view::npos)
+        return {};
+    return std::string(text.substr(first, text.find_last_not_of(blanks) - first + 1));
+}
+
+// The open spreadsheet documents in the order they were opened. The desktop lists
+// them newest first; RuntimeUID is a per-process counter and must be compared as a
+// number ("10" comes after "9").
+std::vector<uno::Reference<sheet::XSpreadsheetDocument>> SpreadsheetDocuments(
+    const uno::Reference<frame::XDesktop2>& desktop)
+{
+    struct Opened {
+        sal_Int64 uid;
+        uno::Reference<sheet::XSpreadsheetDocument> document;
+    };
+    std::vector<Opened> opened;
+    uno::Reference<container::XEnumeration> components =
+        desktop->getComponents()->createEnumeration();
+    while (components->hasMoreElements()) {
+        uno::Reference<sheet::XSpreadsheetDocument> document(components->nextElement(), uno::UNO_QUERY);
+        if (!document.is())
+            continue;
+        uno::Reference<beans::XPropertySet> properties(document, uno::UNO_QUERY_THROW);
+        rtl::OUString uid;
+        properties->getPropertyValue("RuntimeUID") >>= uid;
+        opened.push_back({uid.toInt64(), document});
+    }
+    std::stable_sort(opened.begin(), opened.end(),
+                     [](const Opened& a, const Opened& b) { return a.uid < b.uid; });
+    std::vector<uno::Reference<sheet::XSpreadsheetDocument>> documents;
+    for (Opened& entry : opened)
+        documents.push_back(std::move(entry.document));
+    return documents;
+}
+
+// A file URL as a file-system path; other URLs are kept as they are.
+std::string DocumentLocation(const rtl::OUString& url)
+{
+    rtl::OUString path;
+    if (osl::FileBase::getSystemPathFromFileURL(url, path) == osl::FileBase::E_None)
+        return ToUtf8(path);
+    return ToUtf8(url);
+}
+
+uno::Reference<container::XIndexAccess> SheetsOf(const uno::Reference<sheet::XSpreadsheetDocument>& document)
+{
+    // A closed document answers with no sheets rather than an exception.
+    uno::Reference<container::XIndexAccess> sheets(document->getSheets(), uno::UNO_QUERY);
+    if (!sheets.is())
+        throw HostError("the workbook has been closed");
+    return sheets;
+}
+
+class UnoSheet : public HostSheet {
+public:
+    UnoSheet(std::shared_ptr<UnoConnection> connection, uno::Reference<sheet::XSpreadsheet> sheet,
+             uno::Reference<util::XNumberFormats> formats)
+        : connection_(std::move(connection))
+        , sheet_(std::move(sheet))
+        , formats_(std::move(formats))
+    {
+    }
+
+    std::string Name() override
+    {
+        return Guarded("reading the sheet name", [&] {
+            return ToUtf8(uno::Reference<container::XNamed>(sheet_, uno::UNO_QUERY_THROW)->getName());
+        });
+    }
+
+    CellValue ReadCell(int row, int column) override
+    {
+        return Guarded(CellWhat("reading", row, column), [&] { return ValueOf(CellAt(row, column)); });
+    }
+
+    void WriteCell(int row, int column, const CellValue& value) override
+    {
+        Guarded(CellWhat("writing", row, column), [&] { Store(CellAt(row, column), value); });
+    }
+
+private:
+    uno::Reference<table::XCell> CellAt(int row, int column) const
+    {
+        if (row < 1 || column < 1)
+            throw HostError("no such cell: row " + std::to_string(row) + ", column " + std::to_string(column));
+        return sheet_->getCellByPosition(column - 1, row - 1);
+    }
+
+    CellValue ValueOf(const uno::Reference<table::XCell>& cell) const
+    {
+        switch (cell->getType()) {
+        case table::CellContentType_EMPTY: return CellValue::Empty();
+        case table::CellContentType_TEXT: return CellValue::FromText(TextOf(cell));
+        case table::CellContentType_VALUE: return NumberValue(cell, cell->getValue());
+        case table::CellContentType_FORMULA: return FormulaResult(cell);
+        default: break;
+        }
+        throw HostError("the cell has an unknown content type");
+    }
+
+    CellValue FormulaResult(const uno::Reference<table::XCell>& cell) const
+    {
+        if (cell->getError() != 0)
+            return CellValue::FromError();
+        sal_Int32 resultType = 0;
+        uno::Reference<beans::XPropertySet>(cell, uno::UNO_QUERY_THROW)->getPropertyValue("FormulaResultType2") >>=
+            resultType;
+        if (resultType & sheet::FormulaResult::ERROR)
+            return CellValue::FromError();
+        if (resultType & sheet::FormulaResult::STRING)
+            return CellValue::FromText(TextOf(cell));
+        return NumberValue(cell, cell->getValue());
+    }
+
+    // Dates, times and truth values are numbers that differ only by their format.
+    CellValue NumberValue(const uno::Reference<table::XCell>& cell, double number) const
+    {
+        sal_Int16 type = FormatType(cell);
+        if ((type & util::NumberFormat::DURATION) == util::NumberFormat::DURATION)
+            return CellValue::FromNumber(number);  // elapsed time, not a moment
+        if (type & util::NumberFormat::LOGICAL)
+            return CellValue::FromBoolean(number != 0);
+        if (type & (util::NumberFormat::DATE | util::NumberFormat::TIME))
+            return CellValue::FromDateTime(number);
+        return CellValue::FromNumber(number);
+    }
+
+    sal_Int16 FormatType(const uno::Reference<table::XCell>& cell) const
+    {
+        sal_Int32 key = 0;
+        uno::Reference<beans::XPropertySet>(cell, uno::UNO_QUERY_THROW)->getPropertyValue("NumberFormat") >>= key;
+        uno::Reference<beans::XPropertySet> format = formats_->getByKey(key);
+        sal_Int16 type = util::NumberFormat::UNDEFINED;
+        if (format.is())
+            format->getPropertyValue("Type") >>= type;
+        return type;
+    }
+
+    static std::string TextOf(const uno::Reference<table::XCell>& cell)
+    {
+        return ToUtf8(uno::Reference<text::XTextRange>(cell, uno::UNO_QUERY_THROW)->getString());
+    }
+
+    void Store(const uno::Reference<table::XCell>& cell, const CellValue& value) const
+    {
+        switch (value.kind) {
+        case CellValue::Kind::Empty: Clear(cell); return;
+        case CellValue::Kind::Text:
+            // setString stores the text literally; setFormula would parse it like
+            // typed input and turn "=..." into a formula.
+            if (value.text.empty())
+                Clear(cell);
+            else
+                uno::Reference<text::XTextRange>(cell, uno::UNO_QUERY_THROW)->setString(FromUtf8(value.text));
+            return;
+        case CellValue::Kind::Number: cell->setValue(value.number); return;
+        case CellValue::Kind::DateTime:
+            StoreFormatted(cell, value.number, value.number == std::floor(value.number)
+                                                   ? util::NumberFormat::DATE
+                                                   : util::NumberFormat::DATETIME);
+            return;
+        case CellValue::Kind::Boolean: StoreFormatted(cell, value.number, util::NumberFormat::LOGICAL); return;
+        case CellValue::Kind::Error: break;
+        }
+        throw HostError("an error value cannot be written");
+    }
+
+    void StoreFormatted(const uno::Reference<table::XCell>& cell, double number, sal_Int16 formatType) const
+    {
+        cell->setValue(number);
+        sal_Int32 key = uno::Reference<util::XNumberFormatTypes>(formats_, uno::UNO_QUERY_THROW)
+                            ->getStandardFormat(formatType, lang::Locale());
+        uno::Reference<beans::XPropertySet>(cell, uno::UNO_QUERY_THROW)->setPropertyValue("NumberFormat", uno::Any(key));
+    }
+
+    static void Clear(const uno::Reference<table::XCell>& cell)
+    {
+        uno::Reference<sheet::XSheetOperation>(cell, uno::UNO_QUERY_THROW)
+            ->clearContents(sheet::CellFlags::VALUE | sheet::CellFlags::DATETIME | sheet::CellFlags::STRING |
+                            sheet::CellFlags::FORMULA);
+    }
+
+    std::shared_ptr<UnoConnection> connection_;  // first in, last out: outlives the references
+    uno::Reference<sheet::XSpreadsheet> sheet_;
+    uno::Reference<util::XNumberFormats> formats_;
+};
+
+class UnoHost : public HostBackend {
+public:
+    explicit UnoHost(std::shared_ptr<UnoConnection> connection)
+        : connection_(std::move(connection))
+        , desktop_(connection_->Desktop())
+    {
+    }
+
+    int WorkbookCount() override
+    {
+        return Guarded("listing the workbooks", [&] { return static_cast<int>(SpreadsheetDocuments(desktop_).size()); });
+    }
+
+    std::string WorkbookFullName(int book) override
+    {
+        return Guarded(BookWhat("reading the name of", book), [&] {
+            uno::Reference<sheet::XSpreadsheetDocument> document = Document(book);
+            rtl::OUString url = uno::Reference<frame::XModel>(document, uno::UNO_QUERY_THROW)->getURL();
+            if (!url.isEmpty())
+                return DocumentLocation(url);
+            // Never saved: the title the office shows, e.g. "Untitled 1".
+            return ToUtf8(uno::Reference<frame::XTitle>(document, uno::UNO_QUERY_THROW)->getTitle());
+        });
+    }
+
+    int SheetCount(int book) override
+    {
+        return Guarded(BookWhat("counting the sheets of", book),
+                       [&] { return static_cast<int>(SheetsOf(Document(book))->getCount()); });
+    }
+
+    std::unique_ptr<HostSheet> Sheet(int book, int sheet) override
+    {
+        return Guarded(BookWhat("opening sheet " + std::to_string(sheet) + " of", book), [&] {
+            uno::Reference<sheet::XSpreadsheetDocument> document = Document(book);
+            uno::Reference<container::XIndexAccess> sheets = SheetsOf(document);
+            if (sheet < 1 || sheet > sheets->getCount())
+                throw HostError("the workbook has no sheet " + std::to_string(sheet));
+            uno::Reference<sheet::XSpreadsheet> found(sheets->getByIndex(sheet - 1), uno::UNO_QUERY_THROW);
+            uno::Reference<util::XNumberFormats> formats =
+                uno::Reference<util::XNumberFormatsSupplier>(document, uno::UNO_QUERY_THROW)->getNumberFormats();
+            return std::unique_ptr<HostSheet>(std::make_unique<UnoSheet>(connection_, found, formats));
+        });
+    }
+
+private:
+    static std::string BookWhat(const std::string& verb, int book)
+    {
+        return verb + " workbook " + std::to_string(book);
+    }
+
+    uno::Reference<sheet::XSpreadsheetDocument> Document(int book) const
+    {
+        std::vector<uno::Reference<sheet::XSpreadsheetDocument>> documents = SpreadsheetDocuments(desktop_);
+        if (book < 1 || book > static_cast<int>(documents.size()))
+            throw HostError("no workbook " + std::to_string(book) + " is open");
+        return documents[book - 1];
+    }
+
+    std::shared_ptr<UnoConnection> connection_;
+    uno::Reference<frame::XDesktop2> desktop_;
+};
+
+}  // namespace
+
+std::string OfficeConnectionUrl(std::string_view description)
+{
+    std::string url = Trimmed(description);
+    if (url.empty())
+        url = DefaultOfficeConnection;
+    if (url.compare(0, 4, "uno:") == 0)
+        return url;
+    switch (std::count(url.begin(), url.end(), ';')) {
+    case 0: url += ";urp"; [[fallthrough]];
+    case 1: url += ";StarOffice.ComponentContext"; break;
+    default: break;
+    }
+    return "uno:" + url;
+}
+
+std::shared_ptr<HostBackend> ConnectLibreOfficeAt(std::string_view description)
+{
+    try {
+        return std::make_shared<UnoHost>(std::make_shared<UnoConnection>(OfficeConnectionUrl(description)));
+    } catch (const HostError&) {
+        return nullptr;
+    }
+}
+
 std::shared_ptr<HostBackend> ConnectLibreOffice()
 {
-    return nullptr;
+    const char* description = std::getenv("KORVEX_OFFICE");
+    return ConnectLibreOfficeAt(description ? description : "");
 }

@@ -1,0 +1,315 @@
+// The LibreOffice backend against a real headless office that the test starts itself.
+
+#include "excelsheet.h"
+#include "officefixture.h"
+#include "unohost.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <string>
+#include <unistd.h>
+#include <vector>
+
+namespace {
+
+struct Warnings : MessageSink {
+    std::vector<std::string> shown;
+    void Warning(std::string_view caption, std::string_view text) override
+    {
+        shown.push_back(std::string(caption) + "|" + std::string(text));
+    }
+};
+
+std::string UnusedPipe()
+{
+    return "pipe,name=korvex-nobody-" + std::to_string(::getpid());
+}
+
+// One office for the whole program: starting one takes a second or two.
+class UnoHostTest : public ::testing::Test {
+protected:
+    static void SetUpTestSuite()
+    {
+        if (OfficeFixture::FindOffice().empty())
+            return;
+        try {
+            office = std::make_unique<OfficeFixture>();
+        } catch (const OfficeError& e) {
+            startFailure = e.what();
+        }
+    }
+    static void TearDownTestSuite() { office.reset(); }
+
+    void SetUp() override
+    {
+        if (!startFailure.empty())
+            FAIL() << "the office did not start: " << startFailure;
+        if (!office)
+            GTEST_SKIP() << "LibreOffice (soffice) is not installed";
+    }
+    void TearDown() override
+    {
+        if (office)
+            office->CloseAll();
+    }
+
+    std::shared_ptr<HostBackend> Connect()
+    {
+        auto host = ConnectLibreOfficeAt(office->Connection());
+        EXPECT_TRUE(host) << "no connection to " << office->Connection();
+        return host;
+    }
+
+    static inline std::unique_ptr<OfficeFixture> office;
+    static inline std::string startFailure;
+    Warnings warnings;
+};
+
+TEST_F(UnoHostTest, ListsOpenWorkbooksInOpeningOrderWithTheirPaths)
+{
+    auto later = office->Folder() / "a later.ods";
+    auto first = office->Folder() / "z first.xlsx";
+    office->CreateWorkbookFile(later, {{"Egy", {}}});
+    office->CreateWorkbookFile(first, {{"Start", {}}, {"Adatok", {}}, {"Üres lap", {}}});
+    office->Open(first);
+    office->Open(later);
+    int untitled = office->CreateDocument();
+
+    TExcelApp app(Connect(), &warnings);
+    std::vector<std::string> names;
+    ASSERT_EQ(app.GetWorkbookNames(names), 3);
+    EXPECT_EQ(names, (std::vector<std::string>{first.string(), later.string(), office->Title(untitled)}));
+    EXPECT_EQ(app.GetSheetCount(1), 3);
+    EXPECT_EQ(app.GetSheetCount(2), 1);
+    EXPECT_EQ(app.GetSheetCount(4), 0);
+
+    TExcelSheet sheet;
+    std::vector<std::string> sheetNames;
+    for (int i = 1; i <= 3; ++i) {
+        sheet.Open(app, names[0], 1, i);
+        sheetNames.push_back(sheet.SheetName);
+    }
+    EXPECT_EQ(sheetNames, (std::vector<std::string>{"Start", "Adatok", "Üres lap"}));
+    EXPECT_EQ(sheet.WorkbookName, first.string());
+    EXPECT_THROW(sheet.Open(app, names[0], 1, 4), HostError);
+    EXPECT_TRUE(warnings.shown.empty());
+}
+
+TEST_F(UnoHostTest, OpeningOrderHoldsBeyondNineDocuments)
+{
+    // The office numbers its documents; "10" must sort after "9".
+    std::vector<std::string> titles;
+    for (int i = 0; i < 11; ++i)
+        titles.push_back(office->Title(office->CreateDocument()));
+
+    TExcelApp app(Connect());
+    std::vector<std::string> names;
+    app.GetWorkbookNames(names);
+    EXPECT_EQ(names, titles);
+}
+
+struct ReadCase {
+    const char* input;  // as a user types it
+    const char* text;   // what GetCellText gives
+};
+
+class UnoHostReadTest : public UnoHostTest, public ::testing::WithParamInterface<const char*> {};
+
+TEST_P(UnoHostReadTest, ReadsCellValuesAsText)
+{
+    const std::vector<ReadCase> cases{
+        {"1970", "1970"},
+        {"1.5", "1.5"},
+        {"-0.25", "-0.25"},
+        {"123456789012", "123456789012"},
+        {"alma", "alma"},
+        {"árvíztűrő tükörfúrógép", "árvíztűrő tükörfúrógép"},
+        {"'0123", "0123"},
+        {"2024-01-15", "2024-01-15"},
+        {"2024-01-15 13:45", "2024-01-15T13:45:00"},
+        {"TRUE", "TRUE"},
+        {"FALSE", "FALSE"},
+        {"=1+1", "2"},
+        {"=1=1", "TRUE"},
+        {"=\"szöveg\"", "szöveg"},
+        {"=\"\"", ""},
+        {"=DATE(2024;1;5)", "2024-01-05"},
+    };
+    std::vector<OfficeFixture::Cell> cells;
+    for (size_t i = 0; i < cases.size(); ++i)
+        cells.push_back({"B" + std::to_string(i + 1), cases[i].input});
+    // A file of each format as it is read back, and a document typed live.
+    if (std::string(GetParam()) == "live") {
+        office->CreateDocument({{"Adatok", cells}});
+    } else {
+        auto file = office->Folder() / (std::string("values.") + GetParam());
+        office->CreateWorkbookFile(file, {{"Adatok", cells}});
+        office->Open(file);
+    }
+
+    TExcelApp app(Connect(), &warnings);
+    TExcelSheet sheet;
+    sheet.Open(app, "values", 1, 1);
+    for (size_t i = 0; i < cases.size(); ++i)
+        EXPECT_EQ(sheet.GetCellText(cells[i].name), cases[i].text) << "typed " << cases[i].input;
+    EXPECT_EQ(sheet.GetCellText("A1"), "");
+    EXPECT_EQ(sheet.GetCellText("ZZ1000"), "");
+    EXPECT_TRUE(warnings.shown.empty());
+}
+
+INSTANTIATE_TEST_SUITE_P(Formats, UnoHostReadTest, ::testing::Values("ods", "xlsx", "live"),
+                         [](const auto& info) { return std::string(info.param); });
+
+TEST_F(UnoHostTest, ErrorValuesWarnAndFail)
+{
+    auto file = office->Folder() / "errors.ods";
+    office->CreateWorkbookFile(file, {{"Hibák", {{"C1", "=1/0"}, {"C2", "=NA()"}, {"C3", "=C1+1"}}}});
+    office->Open(file);
+
+    TExcelApp app(Connect(), &warnings);
+    TExcelSheet sheet;
+    sheet.Open(app, file.string(), 1, 1);
+    for (const char* cell : {"C1", "C2", "C3"}) {
+        warnings.shown.clear();
+        EXPECT_THROW(sheet.GetCellText(cell), HostError) << cell;
+        EXPECT_EQ(warnings.shown, (std::vector<std::string>{"Hibás cella!|" + file.string() + " Hibák " + cell}));
+    }
+}
+
+struct WriteCase {
+    const char* text;
+    const char* type;     // what the office holds afterwards
+    const char* formula;  // the office's own view of the content
+};
+
+TEST_F(UnoHostTest, WritesPlainDecimalsAsNumbersAndEverythingElseAsLiteralText)
+{
+    const std::vector<WriteCase> cases{
+        {"12", "VALUE", "12"},
+        {"-3.5", "VALUE", "-3.5"},
+        {"0.25", "VALUE", "0.25"},
+        {"01234", "TEXT", "01234"},
+        {"12.50", "TEXT", "12.50"},
+        {"1e5", "TEXT", "1e5"},
+        {"12%", "TEXT", "12%"},
+        {"2024-01-05", "TEXT", "2024-01-05"},
+        {"1/2", "TEXT", "1/2"},
+        {"TRUE", "TEXT", "TRUE"},
+        {"=1+1", "TEXT", "=1+1"},
+        {"=A1*2", "TEXT", "=A1*2"},
+        {"'quoted", "TEXT", "'quoted"},
+        {"árvíztűrő", "TEXT", "árvíztűrő"},
+        {"", "EMPTY", ""},
+    };
+    int document = office->CreateDocument({{"Cél", {{"A15", "old"}}}});
+    TExcelApp app(Connect(), &warnings);
+    std::vector<std::string> names;
+    app.GetWorkbookNames(names);
+    TExcelSheet sheet;
+    sheet.Open(app, names.at(0), 1, 1);
+
+    for (size_t i = 0; i < cases.size(); ++i) {
+        std::string cell = "A" + std::to_string(i + 1);
+        sheet.SetCellText(static_cast<int>(i), 0, cases[i].text);
+        OfficeFixture::CellInfo info = office->Inspect(document, 1, cell);
+        EXPECT_EQ(info.type, cases[i].type) << cases[i].text;
+        EXPECT_EQ(info.type == "TEXT" ? info.text : info.formula, cases[i].formula) << cases[i].text;
+        EXPECT_EQ(sheet.GetCellText(cell), cases[i].text) << "read back";
+    }
+    sheet.SetCellText(0, 1, "x");
+    EXPECT_EQ(office->Inspect(document, 1, "B1").text, "x");  // row 0, column 1 is B1
+    EXPECT_TRUE(warnings.shown.empty());
+}
+
+TEST_F(UnoHostTest, ClosedWorkbookFails)
+{
+    int document = office->CreateDocument({{"Lap", {{"A1", "5"}}}});
+    auto host = Connect();
+    TExcelApp app(host, &warnings);
+    TExcelSheet sheet;
+    sheet.Open(app, "book", 1, 1);
+    ASSERT_EQ(sheet.GetCellText("A1"), "5");
+
+    office->Close(document);
+    EXPECT_THROW(sheet.SetCellText(0, 0, "6"), HostError);
+    EXPECT_EQ(sheet.GetCellText("A1"), "");
+    EXPECT_EQ(warnings.shown, (std::vector<std::string>{"Hibás cella!|book Lap A1"}));
+    EXPECT_THROW(host->SheetCount(1), HostError);
+    EXPECT_THROW(host->WorkbookFullName(1), HostError);
+    EXPECT_EQ(app.GetSheetCount(1), 0);
+}
+
+TEST_F(UnoHostTest, CellsBeyondTheSheetAreHostErrors)
+{
+    office->CreateDocument();
+    auto host = Connect();
+    auto sheet = host->Sheet(1, 1);
+    EXPECT_THROW(sheet->ReadCell(1048577, 1), HostError);
+    EXPECT_THROW(sheet->ReadCell(1, 16385), HostError);
+    EXPECT_THROW(sheet->WriteCell(0, 1, CellValue::FromNumber(1)), HostError);
+    EXPECT_THROW(host->Sheet(1, 2), HostError);
+    EXPECT_THROW(host->Sheet(2, 1), HostError);
+}
+
+TEST_F(UnoHostTest, KorvexOfficeChoosesTheConnection)
+{
+    office->CreateDocument();
+    ::setenv("KORVEX_OFFICE", office->Connection().c_str(), 1);
+    auto host = ConnectLibreOffice();
+    ::unsetenv("KORVEX_OFFICE");
+    ASSERT_TRUE(host);
+    EXPECT_EQ(host->WorkbookCount(), 1);
+}
+
+TEST_F(UnoHostTest, OfficeThatEndsTurnsCallsIntoHostErrors)
+{
+    OfficeFixture own;
+    own.CreateDocument({{"Lap", {{"A1", "1"}}}});
+    auto host = ConnectLibreOfficeAt(own.Connection());
+    ASSERT_TRUE(host);
+    auto sheet = host->Sheet(1, 1);
+
+    own.Terminate();
+    EXPECT_THROW(sheet->ReadCell(1, 1), HostError);
+    EXPECT_THROW(host->WorkbookCount(), HostError);
+    TExcelApp app(host);
+    std::vector<std::string> names;
+    EXPECT_EQ(app.GetWorkbookNames(names), 0);
+}
+
+TEST(UnoHostWithoutOfficeTest, NothingListeningMeansNoWorkbooks)
+{
+    EXPECT_EQ(ConnectLibreOfficeAt(UnusedPipe()), nullptr);
+
+    ::setenv("KORVEX_OFFICE", UnusedPipe().c_str(), 1);
+    TExcelApp app{HostConnector(ConnectLibreOffice)};
+    ::unsetenv("KORVEX_OFFICE");
+    std::vector<std::string> names;
+    EXPECT_EQ(app.GetWorkbookNames(names), 0);
+    EXPECT_TRUE(names.empty());
+    EXPECT_EQ(app.GetSheetCount(1), 0);
+}
+
+TEST(UnoHostWithoutOfficeTest, MalformedConnectionMeansNoOffice)
+{
+    EXPECT_EQ(ConnectLibreOfficeAt("uno:nonsense"), nullptr);
+    EXPECT_EQ(ConnectLibreOfficeAt("carrier-pigeon,name=x"), nullptr);
+}
+
+TEST(OfficeConnectionUrlTest, CompletesConnectionDescriptions)
+{
+    const std::vector<std::pair<std::string, std::string>> cases{
+        {"", "uno:pipe,name=korvex;urp;StarOffice.ComponentContext"},
+        {"  ", "uno:pipe,name=korvex;urp;StarOffice.ComponentContext"},
+        {"pipe,name=other", "uno:pipe,name=other;urp;StarOffice.ComponentContext"},
+        {"socket,host=localhost,port=2002", "uno:socket,host=localhost,port=2002;urp;StarOffice.ComponentContext"},
+        {" socket,host=localhost,port=2002;urp ", "uno:socket,host=localhost,port=2002;urp;StarOffice.ComponentContext"},
+        {"pipe,name=x;urp;StarOffice.ComponentContext", "uno:pipe,name=x;urp;StarOffice.ComponentContext"},
+        {"uno:pipe,name=x;urp;StarOffice.ServiceManager", "uno:pipe,name=x;urp;StarOffice.ServiceManager"},
+    };
+    for (const auto& [description, url] : cases)
+        EXPECT_EQ(OfficeConnectionUrl(description), url) << description;
+}
+
+}  // namespace
