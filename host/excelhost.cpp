@@ -1,0 +1,425 @@
+#include "excelhost.h"
+
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#include <windows.h>
+#include <ole2.h>
+#include <oleauto.h>
+
+#include <cstdio>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace {
+
+std::string Utf8(const wchar_t* text, int length)
+{
+    if (!text || length <= 0)
+        return {};
+    int size = WideCharToMultiByte(CP_UTF8, 0, text, length, nullptr, 0, nullptr, nullptr);
+    std::string result(static_cast<size_t>(size), '\0');
+    WideCharToMultiByte(CP_UTF8, 0, text, length, result.data(), size, nullptr, nullptr);
+    return result;
+}
+
+std::wstring Wide(const std::string& text)
+{
+    if (text.empty())
+        return {};
+    int length = static_cast<int>(text.size());
+    // Invalid UTF-8 becomes replacement characters rather than a failure.
+    int size = MultiByteToWideChar(CP_UTF8, 0, text.data(), length, nullptr, 0);
+    std::wstring result(static_cast<size_t>(size), L'\0');
+    MultiByteToWideChar(CP_UTF8, 0, text.data(), length, result.data(), size);
+    return result;
+}
+
+std::string HresultText(HRESULT hr)
+{
+    char buffer[16];
+    std::snprintf(buffer, sizeof buffer, "0x%08lX", static_cast<unsigned long>(hr));
+    return buffer;
+}
+
+// Owns one BSTR.
+class Bstr {
+public:
+    explicit Bstr(const std::wstring& text)
+        : text_(SysAllocStringLen(text.data(), static_cast<UINT>(text.size())))
+    {
+        if (!text_)
+            throw HostError("out of memory for an automation string");
+    }
+    ~Bstr() { SysFreeString(text_); }
+    Bstr(const Bstr&) = delete;
+    Bstr& operator=(const Bstr&) = delete;
+
+    BSTR Release() { return std::exchange(text_, nullptr); }
+
+private:
+    BSTR text_;
+};
+
+// Owns one VARIANT: cleared (strings freed, interfaces released) when it goes.
+class Variant {
+public:
+    Variant() { VariantInit(&value_); }
+    ~Variant() { VariantClear(&value_); }
+    Variant(const Variant& other)
+        : Variant()
+    {
+        if (FAILED(VariantCopy(&value_, const_cast<VARIANT*>(&other.value_))))
+            throw HostError("an automation value cannot be copied");
+    }
+    Variant(Variant&& other) noexcept
+        : value_(other.value_)
+    {
+        VariantInit(&other.value_);
+    }
+    Variant& operator=(const Variant&) = delete;
+
+    static Variant Int(long number)
+    {
+        Variant v;
+        v.value_.vt = VT_I4;
+        v.value_.lVal = number;
+        return v;
+    }
+    static Variant Double(double number)
+    {
+        Variant v;
+        v.value_.vt = VT_R8;
+        v.value_.dblVal = number;
+        return v;
+    }
+    static Variant Date(double serial)
+    {
+        Variant v;
+        v.value_.vt = VT_DATE;
+        v.value_.date = serial;
+        return v;
+    }
+    static Variant Bool(bool truth)
+    {
+        Variant v;
+        v.value_.vt = VT_BOOL;
+        v.value_.boolVal = truth ? VARIANT_TRUE : VARIANT_FALSE;
+        return v;
+    }
+    static Variant Text(const std::string& text)
+    {
+        Variant v;
+        v.value_.bstrVal = Bstr(Wide(text)).Release();
+        v.value_.vt = VT_BSTR;
+        return v;
+    }
+
+    VARIANT* get() { return &value_; }
+    const VARIANT& operator*() const { return value_; }
+
+private:
+    VARIANT value_;
+};
+
+// Owns one reference to an automation object.
+class Dispatch {
+public:
+    Dispatch() = default;
+    explicit Dispatch(IDispatch* adopted)
+        : object_(adopted)
+    {
+    }
+    ~Dispatch()
+    {
+        if (object_)
+            object_->Release();
+    }
+    Dispatch(const Dispatch& other)
+        : object_(other.object_)
+    {
+        if (object_)
+            object_->AddRef();
+    }
+    Dispatch(Dispatch&& other) noexcept
+        : object_(std::exchange(other.object_, nullptr))
+    {
+    }
+    Dispatch& operator=(Dispatch other) noexcept
+    {
+        std::swap(object_, other.object_);
+        return *this;
+    }
+
+    // The object a VARIANT result refers to; HostError when it holds none.
+    static Dispatch From(Variant& value, const char* member)
+    {
+        VARIANT& v = *value.get();
+        if (v.vt != VT_DISPATCH || !v.pdispVal)
+            throw HostError(std::string("Excel gave no object for ") + member);
+        v.pdispVal->AddRef();
+        return Dispatch(v.pdispVal);
+    }
+
+    // Late-bound call by member name. Arguments in their natural order.
+    Variant Invoke(const wchar_t* member, WORD kind, std::vector<Variant> arguments = {}) const
+    {
+        if (!object_)
+            throw HostError("no Excel object");
+        DISPID id = 0;
+        LPOLESTR name = const_cast<LPOLESTR>(member);
+        HRESULT hr = object_->GetIDsOfNames(IID_NULL, &name, 1, LOCALE_USER_DEFAULT, &id);
+        if (FAILED(hr))
+            throw HostError("Excel has no member " + Utf8(member, lstrlenW(member)) + " (" + HresultText(hr) + ")");
+
+        // IDispatch takes its arguments last to first.
+        std::vector<VARIANT> reversed;
+        for (auto it = arguments.rbegin(); it != arguments.rend(); ++it)
+            reversed.push_back(**it);
+        DISPID namedPut = DISPID_PROPERTYPUT;
+        DISPPARAMS parameters{};
+        parameters.rgvarg = reversed.empty() ? nullptr : reversed.data();
+        parameters.cArgs = static_cast<UINT>(reversed.size());
+        if (kind == DISPATCH_PROPERTYPUT) {
+            parameters.rgdispidNamedArgs = &namedPut;
+            parameters.cNamedArgs = 1;
+        }
+        Variant result;
+        EXCEPINFO exception{};
+        hr = object_->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, kind, &parameters,
+                             kind == DISPATCH_PROPERTYPUT ? nullptr : result.get(), &exception, nullptr);
+        if (FAILED(hr))
+            throw HostError(CallFailure(member, hr, exception));
+        return result;
+    }
+
+    Variant Get(const wchar_t* member, std::vector<Variant> arguments = {}) const
+    {
+        return Invoke(member, DISPATCH_PROPERTYGET | DISPATCH_METHOD, std::move(arguments));
+    }
+    Dispatch Object(const wchar_t* member, std::vector<Variant> arguments = {}) const
+    {
+        Variant value = Get(member, std::move(arguments));
+        std::string name = Utf8(member, lstrlenW(member));
+        return From(value, name.c_str());
+    }
+    void Put(const wchar_t* member, Variant value) const
+    {
+        std::vector<Variant> arguments;
+        arguments.push_back(std::move(value));
+        Invoke(member, DISPATCH_PROPERTYPUT, std::move(arguments));
+    }
+
+private:
+    static std::string CallFailure(const wchar_t* member, HRESULT hr, EXCEPINFO& exception)
+    {
+        if (hr == DISP_E_EXCEPTION && exception.pfnDeferredFillIn)
+            exception.pfnDeferredFillIn(&exception);
+        std::string text = "Excel refused " + Utf8(member, lstrlenW(member)) + " (" + HresultText(hr);
+        if (exception.bstrDescription)
+            text += ": " + Utf8(exception.bstrDescription, static_cast<int>(SysStringLen(exception.bstrDescription)));
+        text += ")";
+        SysFreeString(exception.bstrSource);
+        SysFreeString(exception.bstrDescription);
+        SysFreeString(exception.bstrHelpFile);
+        return text;
+    }
+
+    IDispatch* object_ = nullptr;
+};
+
+// COM for the calling thread, for as long as the connection lives. A thread that
+// already has another apartment model (an MTA) keeps it; calls work there too.
+class ComApartment {
+public:
+    ComApartment()
+        : result_(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED))
+    {
+    }
+    ~ComApartment()
+    {
+        if (SUCCEEDED(result_))
+            CoUninitialize();
+    }
+    ComApartment(const ComApartment&) = delete;
+    ComApartment& operator=(const ComApartment&) = delete;
+
+private:
+    HRESULT result_;
+};
+
+// The apartment is declared first so that it ends after the object references.
+struct ExcelSession {
+    ComApartment apartment;
+    Dispatch application;
+};
+
+Variant Count(const Dispatch& collection)
+{
+    return collection.Get(L"Count");
+}
+
+int IntegerOf(const Variant& value, const char* what)
+{
+    Variant copy(value);
+    if (FAILED(VariantChangeType(copy.get(), copy.get(), 0, VT_I4)))
+        throw HostError(std::string("Excel gave no number for ") + what);
+    return static_cast<int>((*copy).lVal);
+}
+
+std::string TextOf(const Variant& value, const char* what)
+{
+    if ((*value).vt != VT_BSTR)
+        throw HostError(std::string("Excel gave no text for ") + what);
+    BSTR text = (*value).bstrVal;
+    return Utf8(text, static_cast<int>(SysStringLen(text)));
+}
+
+// The raw Value of one cell. Whole and currency numbers are numbers too.
+CellValue CellValueOf(const Variant& value)
+{
+    const VARIANT& v = *value;
+    switch (v.vt) {
+    case VT_EMPTY:
+    case VT_NULL: return CellValue::Empty();
+    case VT_BSTR: return CellValue::FromText(Utf8(v.bstrVal, static_cast<int>(SysStringLen(v.bstrVal))));
+    case VT_R8: return CellValue::FromNumber(v.dblVal);
+    case VT_DATE: return CellValue::FromDateTime(v.date);
+    case VT_BOOL: return CellValue::FromBoolean(v.boolVal != VARIANT_FALSE);
+    case VT_ERROR: return CellValue::FromError();
+    case VT_R4:
+    case VT_I1:
+    case VT_I2:
+    case VT_I4:
+    case VT_I8:
+    case VT_INT:
+    case VT_UI1:
+    case VT_UI2:
+    case VT_UI4:
+    case VT_UI8:
+    case VT_UINT:
+    case VT_CY:
+    case VT_DECIMAL: {
+        Variant number(value);
+        if (SUCCEEDED(VariantChangeType(number.get(), number.get(), 0, VT_R8)))
+            return CellValue::FromNumber((*number).dblVal);
+        break;
+    }
+    default: break;
+    }
+    throw HostError("Excel gave a cell value of an unknown kind (" + std::to_string(v.vt) + ")");
+}
+
+class ExcelSheet : public HostSheet {
+public:
+    ExcelSheet(std::shared_ptr<ExcelSession> session, Dispatch worksheet)
+        : session_(std::move(session))
+        , worksheet_(std::move(worksheet))
+    {
+    }
+
+    std::string Name() override { return TextOf(worksheet_.Get(L"Name"), "Name"); }
+
+    CellValue ReadCell(int row, int column) override { return CellValueOf(Cell(row, column).Get(L"Value")); }
+
+    void WriteCell(int row, int column, const CellValue& value) override
+    {
+        Dispatch cell = Cell(row, column);
+        switch (value.kind) {
+        case CellValue::Kind::Empty: cell.Put(L"Value", Variant()); return;
+        case CellValue::Kind::Text: cell.Put(L"Value", Variant::Text(LiteralText(cell, value.text))); return;
+        case CellValue::Kind::Number: cell.Put(L"Value", Variant::Double(value.number)); return;
+        case CellValue::Kind::DateTime: cell.Put(L"Value", Variant::Date(value.number)); return;
+        case CellValue::Kind::Boolean: cell.Put(L"Value", Variant::Bool(value.number != 0)); return;
+        case CellValue::Kind::Error: break;
+        }
+        throw HostError("an error value cannot be written");
+    }
+
+private:
+    Dispatch Cell(int row, int column) const
+    {
+        if (row < 1 || column < 1)
+            throw HostError("no such cell: row " + std::to_string(row) + ", column " + std::to_string(column));
+        std::vector<Variant> position;
+        position.push_back(Variant::Int(row));
+        position.push_back(Variant::Int(column));
+        return worksheet_.Object(L"Cells", std::move(position));
+    }
+
+    // Excel parses an assigned text like typed input ("=1+1" becomes a formula, "01234"
+    // the number 1234). A leading apostrophe makes it keep the text as it is and is not
+    // part of the value. It leaves the cell's format alone, unlike switching the cell
+    // to the text format "@"; in a cell that already has that format, Excel keeps
+    // every text literally and the apostrophe would stay, so none is added there.
+    static std::string LiteralText(const Dispatch& cell, const std::string& text)
+    {
+        if (text.empty())
+            return text;
+        Variant format = cell.Get(L"NumberFormat");
+        if ((*format).vt == VT_BSTR && TextOf(format, "NumberFormat") == "@")
+            return text;
+        return "'" + text;
+    }
+
+    std::shared_ptr<ExcelSession> session_;  // declared first: outlives the worksheet reference
+    Dispatch worksheet_;
+};
+
+class ExcelHost : public HostBackend {
+public:
+    explicit ExcelHost(std::shared_ptr<ExcelSession> session)
+        : session_(std::move(session))
+    {
+    }
+
+    int WorkbookCount() override { return IntegerOf(Count(Workbooks()), "Workbooks.Count"); }
+
+    std::string WorkbookFullName(int book) override { return TextOf(Workbook(book).Get(L"FullName"), "FullName"); }
+
+    int SheetCount(int book) override
+    {
+        return IntegerOf(Count(Workbook(book).Object(L"Worksheets")), "Worksheets.Count");
+    }
+
+    std::unique_ptr<HostSheet> Sheet(int book, int sheet) override
+    {
+        std::vector<Variant> index;
+        index.push_back(Variant::Int(sheet));
+        Dispatch worksheet = Workbook(book).Object(L"Worksheets").Object(L"Item", std::move(index));
+        return std::make_unique<ExcelSheet>(session_, std::move(worksheet));
+    }
+
+private:
+    Dispatch Workbooks() const { return session_->application.Object(L"Workbooks"); }
+
+    Dispatch Workbook(int book) const
+    {
+        std::vector<Variant> index;
+        index.push_back(Variant::Int(book));
+        return Workbooks().Object(L"Item", std::move(index));
+    }
+
+    std::shared_ptr<ExcelSession> session_;
+};
+
+}  // namespace
+
+std::shared_ptr<HostBackend> ConnectExcel()
+{
+    auto session = std::make_shared<ExcelSession>();
+    CLSID excel{};
+    if (FAILED(CLSIDFromProgID(L"Excel.Application", &excel)))
+        return nullptr;  // Excel is not installed
+    IUnknown* running = nullptr;
+    if (FAILED(GetActiveObject(excel, nullptr, &running)) || !running)
+        return nullptr;  // installed, but not running
+    IDispatch* application = nullptr;
+    HRESULT hr = running->QueryInterface(IID_IDispatch, reinterpret_cast<void**>(&application));
+    running->Release();
+    if (FAILED(hr) || !application)
+        return nullptr;
+    session->application = Dispatch(application);
+    return std::make_shared<ExcelHost>(session);
+}
