@@ -73,6 +73,11 @@ public:
     // ModuleVisible. Returns the position after the list (0 when the text has none).
     std::size_t ParseModulFlag(std::string_view text);
 
+    // The column's stored settings text, such as "12cr8.3f", and its reading back.
+    // Defined in headerregistry.cpp (target korvex_headerformat).
+    std::string SettingsText() const;
+    void ApplySettings(const std::string& text);
+
     friend bool operator==(const TListHeaderFormatCol&, const TListHeaderFormatCol&) = default;
 };
 
@@ -96,6 +101,15 @@ public:
 
     // Deep copy of another format; assigning a format to itself changes nothing.
     void Assign(const TListHeaderFormat& other);
+
+    // Fills a cleared format from the program's resources of that name; always true.
+    // Defined in headerformatload.cpp (target korvex_headerformat).
+    bool Load(const std::string& name);
+
+    // The user's overlay under Valmoro\<program>\Headers\<registryName>.
+    // Defined in headerregistry.cpp (target korvex_headerformat).
+    void WriteToRegistry(const std::string& program, const std::string& registryName) const;
+    void ReadFromRegistry(const std::string& program, const std::string& registryName);
 
     friend bool operator==(const TListHeaderFormat&, const TListHeaderFormat&) = default;
 };
