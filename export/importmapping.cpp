@@ -1,5 +1,17 @@
 #include "exceltoxml.h"
 
-void TExcelToXML::ReadImportMapping(TExcelApp&, const std::string&, int, TXMLToExcelControl&)
+#include "xmltoexcelcontrol.h"
+
+void TExcelToXML::ReadImportMapping(TExcelApp& app, const std::string& workbookName, int workbookIndex,
+                                    TXMLToExcelControl& control)
 {
+    // The first worksheet is the workbook's own; pages start on the second.
+    int sheetCount = app.GetSheetCount(workbookIndex);
+    if (sheetCount <= 1)
+        return;
+    TExcelSheet sheet;
+    for (int sheetIndex = 2; sheetIndex <= sheetCount; ++sheetIndex) {
+        sheet.Open(app, workbookName, workbookIndex, sheetIndex);
+        control.AssignPage(workbookName, workbookIndex, sheetIndex, sheet.GetCellText("A1"));
+    }
 }

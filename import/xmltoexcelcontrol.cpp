@@ -1,0 +1,284 @@
+#include "xmltoexcelcontrol.h"
+
+#include <algorithm>
+
+const char* const ImportControlFileName = "XMLToExcel.xml";
+
+namespace {
+
+using Node = TXMLDocument::Node;
+
+// Sheet row 6: rows 1 to 5 belong to the workbook (row 1 holds the page name).
+constexpr int FirstDataRow = 5;
+
+// Only elements are items or data: a comment or processing instruction may carry a
+// name that equals an item's, and must not be taken for it.
+bool IsElement(Node node)
+{
+    return node && node->type == XML_ELEMENT_NODE;
+}
+
+bool IsElementNamed(Node node, std::string_view name)
+{
+    return IsElement(node) && TXMLDocument::NodeName(node) == name;
+}
+
+// Line breaks and tabs between the top-level elements (the export writes them) are
+// layout, not data; any other text is reported like an unknown element.
+bool IsLayoutWhitespace(Node node)
+{
+    if (!node || node->type != XML_TEXT_NODE)
+        return false;
+    std::string text = TXMLDocument::Text(node);
+    return text.find_first_not_of(" \t\r\n") == std::string::npos;
+}
+
+// Leaves the shared document inactive however reading or a transfer ends.
+class ActiveDocument {
+public:
+    ActiveDocument(TXMLDocument& document, const std::string& path) : document_(document)
+    {
+        document_.LoadFromFile(path);
+    }
+    ~ActiveDocument() { document_.SetActive(false); }
+    ActiveDocument(const ActiveDocument&) = delete;
+    ActiveDocument& operator=(const ActiveDocument&) = delete;
+
+private:
+    TXMLDocument& document_;
+};
+
+// "12. sor: a(z) "Attribute" elem (ID="no") ..." for a control file item that cannot be used.
+[[noreturn]] void Refuse(Node element, const std::string& reason)
+{
+    throw ImportError(std::to_string(TXMLDocument::Line(element)) + ". sor: a(z) \"" +
+                      TXMLDocument::NodeName(element) + "\" elem (ID=\"" +
+                      TXMLDocument::Attribute(element, "ID").value_or("") + "\") " + reason);
+}
+
+// "Col" by ColumnIndex; an empty value has no column at all.
+int ReadColumn(Node element, const std::string& letters)
+{
+    if (letters.empty())
+        Refuse(element, "\"Col\" értéke üres");
+    return ColumnIndex(letters);
+}
+
+template <class Item>
+void ReadChildItems(Node element, Item& item)
+{
+    for (Node child : TXMLDocument::ChildNodes(element)) {
+        if (IsElementNamed(child, "Attribute")) {
+            TXMLToExcelAttribute attribute;
+            attribute.ReadAttribute(child);
+            item.Attributes.push_back(std::move(attribute));
+        } else if (IsElementNamed(child, "SubItem")) {
+            TXMLToExcelSubItem subItem;
+            subItem.ReadSubItem(child);
+            item.SubItems.push_back(std::move(subItem));
+        }
+    }
+}
+
+void SetSubItemRows(std::vector<TXMLToExcelSubItem>& subItems, int row)
+{
+    for (TXMLToExcelSubItem& subItem : subItems) {
+        subItem.Row = row;
+        subItem.ColCount = 0;
+        SetSubItemRows(subItem.SubItems, row);
+    }
+}
+
+int LastSubItemRow(const std::vector<TXMLToExcelSubItem>& subItems, int row)
+{
+    for (const TXMLToExcelSubItem& subItem : subItems)
+        row = std::max(row, LastRow(subItem));
+    return row;
+}
+
+}  // namespace
+
+void SetRows(TXMLToExcelDBItem& item, int row)
+{
+    item.Row = row;
+    SetSubItemRows(item.SubItems, row);
+}
+
+void SetRows(TXMLToExcelSubItem& item, int row)
+{
+    item.Row = row;
+    SetSubItemRows(item.SubItems, row);
+}
+
+int LastRow(const TXMLToExcelDBItem& item)
+{
+    return LastSubItemRow(item.SubItems, item.Row);
+}
+
+int LastRow(const TXMLToExcelSubItem& item)
+{
+    return LastSubItemRow(item.SubItems, item.Row);
+}
+
+std::string MissingPageLine(std::string_view id, std::string_view page)
+{
+    return std::string(id) + ": nincs \"" + std::string(page) +
+           "\" lap (A1) a kijelölt munkafüzetekben, az elem kimaradt";
+}
+
+// --- Reading the control file ---------------------------------------------------
+
+bool TXMLToExcelAttribute::ReadAttribute(Node element)
+{
+    ID = TXMLDocument::Attribute(element, "ID").value_or(ID);
+    std::optional<std::string> col = TXMLDocument::Attribute(element, "Col");
+    if (!col)
+        Refuse(element, "nem ad meg oszlopot (\"Col\")");
+    Col = ReadColumn(element, *col);
+    if (Col < 0)
+        Refuse(element, "\"Col\" értéke (\"" + *col + "\") nem oszlop");
+    return true;
+}
+
+bool TXMLToExcelSubItem::ReadSubItem(Node element)
+{
+    ID = TXMLDocument::Attribute(element, "ID").value_or(ID);
+    std::optional<std::string> col = TXMLDocument::Attribute(element, "Col");
+    Col = col ? ReadColumn(element, *col) : -1;
+    // Presence flags: the value does not matter, "no" sets the flag as well.
+    NewRow = TXMLDocument::HasAttribute(element, "NewRow");
+    Echo = TXMLDocument::HasAttribute(element, "Echo");
+    AttrID = TXMLDocument::Attribute(element, "AttrID").value_or("");
+    AttrValue = TXMLDocument::Attribute(element, "AttrValue").value_or("");
+    ColIncrement = TXMLDocument::HasAttribute(element, "ColIncrement");
+    ReadChildItems(element, *this);
+    return true;
+}
+
+bool TXMLToExcelDBItem::ReadDBItem(Node element)
+{
+    ID = TXMLDocument::Attribute(element, "ID").value_or(ID);
+    Page = TXMLDocument::Attribute(element, "Page").value_or(Page);
+    ReadChildItems(element, *this);
+    return true;
+}
+
+TXMLToExcelControl::TXMLToExcelControl(Frontend& ui)
+    : ui_(ui)
+{
+    const std::string path = ui.DataFolder() + ImportControlFileName;
+    ActiveDocument document(ui.Document(), path);
+    try {
+        for (Node child : TXMLDocument::ChildNodes(ui.Document().DocumentElement())) {
+            if (!IsElementNamed(child, "DBItem"))
+                continue;
+            TXMLToExcelDBItem item;
+            item.ReadDBItem(child);
+            DBItems.push_back(std::move(item));
+        }
+    } catch (const ImportError& error) {
+        throw ImportError("Hibás vezérlőfájl: " + path + ", " + error.what());
+    }
+}
+
+// --- Mapping --------------------------------------------------------------------
+
+void TXMLToExcelDBItem::SetTarget(std::string_view workbookName, int workbookIndex, int sheetIndex)
+{
+    WorkbookName = std::string(workbookName);
+    WorkbookIndex = workbookIndex;
+    SheetIndex = sheetIndex;
+}
+
+void TXMLToExcelControl::AssignPage(std::string_view workbookName, int workbookIndex, int sheetIndex,
+                                    std::string_view pageName)
+{
+    // Every matching item, and a later worksheet replaces an earlier one.
+    for (TXMLToExcelDBItem& item : DBItems)
+        if (item.Page == pageName)
+            item.SetTarget(workbookName, workbookIndex, sheetIndex);
+}
+
+// --- Transfer -------------------------------------------------------------------
+
+void TXMLToExcelControl::ResetRows()
+{
+    for (TXMLToExcelDBItem& item : DBItems)
+        SetRows(item, FirstDataRow);
+}
+
+void TXMLToExcelControl::TransferFile(const std::string& fileName, TExcelApp& host)
+{
+    ActiveDocument document(ui_.Document(), fileName);
+    for (Node node : TXMLDocument::ChildNodes(ui_.Document().DocumentElement())) {
+        if (IsLayoutWhitespace(node))
+            continue;
+        std::string name = TXMLDocument::NodeName(node);
+        bool matched = false;
+        if (IsElement(node))
+            for (TXMLToExcelDBItem& item : DBItems)
+                if (item.ID == name)
+                    matched = item.TransferElement(node, host, ui_, EchoText);
+        if (!matched)
+            ui_.AppendLog("--- " + name);
+    }
+}
+
+bool TXMLToExcelDBItem::TransferElement(Node element, TExcelApp& host, Frontend& ui, std::string& echoText)
+{
+    if (!HasTarget()) {
+        ui.AppendLog(MissingPageLine(ID, Page));
+        return true;
+    }
+    TExcelSheet sheet;
+    sheet.Open(host, WorkbookName, WorkbookIndex, SheetIndex);
+    echoText.clear();
+    SetRows(*this, Row);
+    for (const TXMLToExcelAttribute& attribute : Attributes)
+        attribute.WriteAttribute(element, sheet, Row);
+    for (Node child : TXMLDocument::ChildNodes(element))
+        for (TXMLToExcelSubItem& subItem : SubItems)
+            if (subItem.MatchElement(child, sheet, echoText))
+                SetRows(*this, subItem.Row);
+    // One empty row between two elements of this item.
+    Row = LastRow(*this) + 2;
+    ui.AppendLog(ID + " " + echoText);
+    return true;
+}
+
+bool TXMLToExcelSubItem::MatchElement(Node element, TExcelSheet& sheet, std::string& echoText)
+{
+    if (!IsElementNamed(element, ID))
+        return false;
+    if (!AttrID.empty()) {
+        std::optional<std::string> value = TXMLDocument::Attribute(element, AttrID);
+        if (!value || *value != AttrValue)
+            return false;
+    }
+    SetRows(*this, Row);
+    if (Col >= 0 && TXMLDocument::IsTextElement(element)) {
+        std::string text = TXMLDocument::Text(element);
+        if (ColIncrement)
+            sheet.SetCellText(Row, Col + ColCount++, text);
+        else
+            sheet.SetCellText(Row, Col, text);
+        if (Echo)
+            echoText = text;
+    }
+    for (const TXMLToExcelAttribute& attribute : Attributes)
+        attribute.WriteAttribute(element, sheet, Row);
+    for (Node child : TXMLDocument::ChildNodes(element))
+        for (TXMLToExcelSubItem& subItem : SubItems)
+            if (subItem.MatchElement(child, sheet, echoText))
+                SetRows(*this, subItem.Row);
+    Row = LastRow(*this);
+    if (NewRow)
+        ++Row;
+    return NewRow;
+}
+
+void TXMLToExcelAttribute::WriteAttribute(Node element, TExcelSheet& sheet, int row) const
+{
+    if (std::optional<std::string> value = TXMLDocument::Attribute(element, ID))
+        sheet.SetCellText(row, Col, *value);
+}

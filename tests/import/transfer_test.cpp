@@ -1,0 +1,316 @@
+// Transferring data files into worksheet rows.
+#include "importfixture.h"
+
+namespace {
+
+using Rows = std::vector<std::vector<std::string>>;
+using Lines = std::vector<std::string>;
+
+// UTF-8 text as UTF-16LE bytes with a byte order mark (letters of the BMP only).
+std::string Utf16Le(const std::string& utf8)
+{
+    std::string bytes = "\xFF\xFE";
+    for (size_t i = 0; i < utf8.size();) {
+        unsigned char lead = static_cast<unsigned char>(utf8[i]);
+        unsigned code = lead;
+        size_t length = lead < 0x80 ? 1 : lead < 0xE0 ? 2 : 3;
+        if (length == 2)
+            code = ((lead & 0x1F) << 6) | (utf8[i + 1] & 0x3F);
+        else if (length == 3)
+            code = ((lead & 0x0F) << 12) | ((utf8[i + 1] & 0x3F) << 6) | (utf8[i + 2] & 0x3F);
+        bytes += static_cast<char>(code & 0xFF);
+        bytes += static_cast<char>(code >> 8);
+        i += length;
+    }
+    return bytes;
+}
+
+class TransferTest : public ImportTest {
+protected:
+    // One workbook "/books/a.xlsx" whose sheet 2 is the page "P".
+    void OnePage(const std::string& control)
+    {
+        WriteControl(control);
+        book = AddBook("/books/a.xlsx", {"P"});
+        Map(book);
+    }
+    Rows Rows6(int last, int columns) const { return Table(book, 2, 6, last, columns); }
+
+    int book = 0;
+};
+
+TEST_F(TransferTest, TheWorkedExampleFillsRowsSixToTen)
+{
+    WriteControl(InvoiceControl);
+    book = AddBook("/books/invoices.xlsx", {"Invoices"});
+    Map(book);
+    Transfer(WriteData("invoices.xml", InvoiceData));
+    EXPECT_EQ(Table(book, 2, 6, 10, 6), InvoiceTable);
+    EXPECT_EQ(CellCount(book, 2), 13u);  // A1 and the twelve written cells, nothing else
+    EXPECT_EQ(ui.log, (Lines{"Invoice Alpha", "Invoice Beta", "--- Summary"}));
+    // The next invoice would start on sheet row 13.
+    EXPECT_EQ(Control().DBItems[0].Row, 12);
+    EXPECT_FALSE(ui.document.Active());
+}
+
+TEST_F(TransferTest, RowsCarryOnIntoTheNextFile)
+{
+    WriteControl(InvoiceControl);
+    book = AddBook("/books/invoices.xlsx", {"Invoices"});
+    Map(book);
+    Transfer(WriteData("one.xml", InvoiceData));
+    Transfer(WriteData("two.xml", R"(<I><Invoice no="3"><Customer>Gamma</Customer></Invoice></I>)"));
+    EXPECT_EQ(Table(book, 2, 11, 13, 2), (Rows{{"", ""}, {"", ""}, {"3", "Gamma"}}));
+    EXPECT_EQ(ui.log.back(), "Invoice Gamma");
+}
+
+TEST_F(TransferTest, NewRowWithTheValueNoStillMovesTheRow)
+{
+    OnePage(R"(<C><DBItem ID="E" Page="P"><SubItem ID="L" Col="A" NewRow="no"/></DBItem></C>)");
+    Transfer(WriteData("d.xml", "<R><E><L>a</L><L>b</L></E><E><L>c</L></E></R>"));
+    // a, b on their own rows; the DB item goes two past the row after b (8 + 2).
+    EXPECT_EQ(Rows6(10, 1), (Rows{{"a"}, {"b"}, {""}, {""}, {"c"}}));
+}
+
+TEST_F(TransferTest, WithoutNewRowASecondElementOverwritesTheFirst)
+{
+    OnePage(R"(<C><DBItem ID="E" Page="P"><SubItem ID="L" Col="A"/></DBItem></C>)");
+    Transfer(WriteData("d.xml", "<R><E><L>a</L><L>b</L></E><E><L>c</L></E></R>"));
+    EXPECT_EQ(Rows6(8, 1), (Rows{{"b"}, {""}, {"c"}}));
+}
+
+TEST_F(TransferTest, ConditionAttributesSelectElements)
+{
+    struct Case {
+        const char* condition;   // AttrID / AttrValue of the sub item
+        const char* element;     // the data element
+        bool written;
+    };
+    const Case cases[] = {
+        {R"(AttrID="kind" AttrValue="home")", R"(<Phone kind="home">1</Phone>)", true},
+        {R"(AttrID="kind" AttrValue="home")", R"(<Phone kind="Home">1</Phone>)", false},
+        {R"(AttrID="kind" AttrValue="home")", R"(<Phone>1</Phone>)", false},
+        {R"(AttrID="kind")", R"(<Phone kind="">1</Phone>)", true},
+        {R"(AttrID="kind")", R"(<Phone kind="home">1</Phone>)", false},
+        {R"(AttrID="kind")", R"(<Phone>1</Phone>)", false},
+        {R"(AttrValue="home")", R"(<Phone>1</Phone>)", true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.condition) + " " + c.element);
+        host = std::make_shared<MemoryHost>();
+        app = TExcelApp(host, &ui);
+        control.reset();
+        OnePage(std::string(R"(<C><DBItem ID="E" Page="P"><SubItem ID="Phone" Col="B" NewRow="" )") + c.condition +
+                R"(/><SubItem ID="Tail" Col="C"/></DBItem></C>)");
+        Transfer(WriteData("d.xml", std::string("<R><E>") + c.element + "<Tail>t</Tail></E></R>"));
+        // A match writes and moves Tail down a row; a refusal does neither.
+        const Rows expected = c.written ? Rows{{"", "1", ""}, {"", "", "t"}} : Rows{{"", "", "t"}, {"", "", ""}};
+        EXPECT_EQ(Rows6(7, 3), expected);
+    }
+}
+
+TEST_F(TransferTest, ColIncrementRestartsOnEveryNewRow)
+{
+    OnePage(R"(<C><DBItem ID="E" Page="P">
+        <SubItem ID="Line" NewRow=""><SubItem ID="Tag" Col="B" ColIncrement=""/></SubItem>
+        </DBItem></C>)");
+    Transfer(WriteData("d.xml", "<R><E><Line><Tag>a</Tag><Tag>b</Tag><Tag>c</Tag></Line><Line><Tag>d</Tag></Line></E></R>"));
+    EXPECT_EQ(Rows6(7, 4), (Rows{{"", "a", "b", "c"}, {"", "d", "", ""}}));
+}
+
+TEST_F(TransferTest, TwoDBItemsWithTheSameIDBothWriteAndLog)
+{
+    WriteControl(R"(<C>
+        <DBItem ID="E" Page="P"><SubItem ID="V" Col="A" Echo=""/></DBItem>
+        <DBItem ID="E" Page="Q"><SubItem ID="V" Col="B"/></DBItem>
+        </C>)");
+    book = AddBook("/books/a.xlsx", {"P", "Q"});
+    Map(book);
+    Transfer(WriteData("d.xml", "<R><E><V>x</V></E></R>"));
+    EXPECT_EQ(Cell(book, 2, 6, 1), "x");
+    EXPECT_EQ(Cell(book, 3, 6, 2), "x");
+    // EchoText is cleared for each DB item.
+    EXPECT_EQ(ui.log, (Lines{"E x", "E "}));
+}
+
+TEST_F(TransferTest, TopLevelNodesWithoutAnItemAreLogged)
+{
+    OnePage(R"(<C><DBItem ID="E" Page="P"/><DBItem Page="P"/></C>)");
+    Transfer(WriteData("d.xml", "<R>\r\n\t<E/>\r\n\t<Other/><!--c-->text<e/>\t</R>"));
+    // Layout whitespace is passed over; other text and comments are logged by name.
+    EXPECT_EQ(ui.log, (Lines{"E ", "--- Other", "--- #comment", "--- #text", "--- e"}));
+    EXPECT_EQ(Control().DBItems[0].Row, 7);
+}
+
+TEST_F(TransferTest, AnElementWhosePageIsMissingIsLoggedAndNotWritten)
+{
+    WriteControl(R"(<C>
+        <DBItem ID="Invoice" Page="Invoices"><SubItem ID="V" Col="A"/></DBItem>
+        <DBItem ID="Person" Page="People"><SubItem ID="V" Col="A"/></DBItem>
+        </C>)");
+    book = AddBook("/books/a.xlsx", {"People"});
+    Map(book);
+    Transfer(WriteData("d.xml", "<R><Invoice><V>1</V></Invoice><Person><V>2</V></Person></R>"));
+    EXPECT_EQ(ui.log, (Lines{MissingPageLine("Invoice", "Invoices"), "Person "}));
+    EXPECT_EQ(ui.log[0], "Invoice: nincs \"Invoices\" lap (A1) a kijelölt munkafüzetekben, az elem kimaradt");
+    EXPECT_EQ(Cell(book, 2, 6, 1), "2");
+    EXPECT_EQ(CellCount(book, 2), 2u);
+    EXPECT_EQ(Control().DBItems[0].Row, 5);
+}
+
+TEST_F(TransferTest, OnlyTextOnlyElementsGiveTextAndWhitespaceIsKept)
+{
+    OnePage(R"(<C><DBItem ID="E" Page="P">
+        <SubItem ID="V" Col="A" NewRow=""><Attribute ID="a" Col="B"/></SubItem>
+        </DBItem></C>)");
+    Transfer(WriteData("d.xml", "<R><E>"
+                                "<V a='1'>  two words \n</V>"
+                                "<V a='2'><![CDATA[cdata]]></V>"
+                                "<V a='3'>mixed<b/>text</V>"
+                                "<V a='4'/>"
+                                "<V a='5'>&lt;&amp;&#x151;</V>"
+                                "<V a='6'> </V>"
+                                "</E></R>"));
+    EXPECT_EQ(Rows6(11, 2), (Rows{{"  two words \n", "1"}, {"", "2"}, {"", "3"}, {"", "4"}, {"<&ő", "5"}, {" ", "6"}}));
+}
+
+TEST_F(TransferTest, ANegativeColumnWritesNoTextButAttributesAndRows)
+{
+    OnePage(R"(<C><DBItem ID="E" Page="P">
+        <SubItem ID="V" Col="1" NewRow=""><Attribute ID="a" Col="B"/></SubItem>
+        </DBItem></C>)");
+    Transfer(WriteData("d.xml", "<R><E><V a='x'>text</V><V a='y'>text</V></E></R>"));
+    EXPECT_EQ(Rows6(7, 2), (Rows{{"", "x"}, {"", "y"}}));
+}
+
+TEST_F(TransferTest, DataFilesAreReadInTheEncodingTheyDeclare)
+{
+    const std::string text = "Ő ő Ű ű Á é";
+    struct Case {
+        const char* name;
+        std::string bytes;
+    };
+    const std::string latin2 = "\xD5 \xF5 \xDB \xFB \xC1 \xE9";  // the same letters in ISO-8859-2 and windows-1250
+    const Case cases[] = {
+        {"utf-8", "<?xml version=\"1.0\" encoding=\"utf-8\"?><R><E v=\"" + text + "\"><T>" + text + "</T></E></R>"},
+        {"utf-8 bom", "\xEF\xBB\xBF<R><E v=\"" + text + "\"><T>" + text + "</T></E></R>"},
+        {"iso-8859-2", "<?xml version=\"1.0\" encoding=\"ISO-8859-2\"?><R><E v=\"" + latin2 + "\"><T>" + latin2 +
+                           "</T></E></R>"},
+        {"windows-1250", "<?xml version=\"1.0\" encoding=\"windows-1250\"?><R><E v=\"" + latin2 + "\"><T>" + latin2 +
+                             "</T></E></R>"},
+        {"utf-16", Utf16Le("<?xml version=\"1.0\" encoding=\"UTF-16\"?><R><E v=\"" + text + "\"><T>" + text +
+                           "</T></E></R>")},
+    };
+    OnePage(R"(<C><DBItem ID="E" Page="P"><Attribute ID="v" Col="A"/><SubItem ID="T" Col="C"/></DBItem></C>)");
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Transfer(WriteData("d.xml", c.bytes));
+        int row = Control().DBItems[0].Row - 1;  // the sheet row the element went to
+        EXPECT_EQ(Cell(book, 2, row, 1), text);
+        EXPECT_EQ(Cell(book, 2, row, 3), text);
+    }
+    EXPECT_EQ(ui.log, Lines(std::size(cases), "E "));
+}
+
+TEST_F(TransferTest, AMalformedFileEndsTheImportAndKeepsEarlierCells)
+{
+    WriteControl(InvoiceControl);
+    book = AddBook("/books/invoices.xlsx", {"Invoices"});
+    Map(book);
+    Transfer(WriteData("good.xml", InvoiceData));
+    const std::string bad = WriteData("bad.xml", "<Invoices>\n<Invoice no=\"3\">\n<Customer>Gamma</Invoice>\n</Invoices>");
+    try {
+        Transfer(bad);
+        ADD_FAILURE() << "a malformed file was accepted";
+    } catch (const XmlError& error) {
+        EXPECT_EQ(error.what(),
+                  "Hibás XML fájl: " + bad + ", 3. sor: Opening and ending tag mismatch: Customer line 3 and Invoice");
+    }
+    EXPECT_EQ(Table(book, 2, 6, 10, 6), InvoiceTable);
+    EXPECT_FALSE(ui.document.Active());
+
+    const std::string missing = folder.WithSeparator() + "missing.xml";
+    try {
+        Transfer(missing);
+        ADD_FAILURE() << "a missing file was accepted";
+    } catch (const XmlError& error) {
+        EXPECT_EQ(error.what(), "Az XML fájl nem található: " + missing);
+    }
+}
+
+TEST_F(TransferTest, AFailingCellWriteEndsTheImportAndKeepsEarlierCells)
+{
+    WriteControl(InvoiceControl);
+    book = AddBook("/books/invoices.xlsx", {"Invoices"});
+    Map(book);
+    host->failures.failWriteAfter = 3;
+    EXPECT_THROW(Transfer(WriteData("d.xml", InvoiceData)), HostError);
+    EXPECT_EQ(Table(book, 2, 6, 6, 4), (Rows{{"1", "Alpha", "X", ""}}));
+    EXPECT_FALSE(ui.document.Active());
+}
+
+// Hostile data files: the parser reads nothing outside the file and expands no
+// entity beyond bounds.
+TEST_F(TransferTest, AnExternalEntityIsNotRead)
+{
+    const std::string secret = WriteData("secret.txt", "top secret");
+    OnePage(R"(<C><DBItem ID="E" Page="P"><SubItem ID="V" Col="A"/><Attribute ID="a" Col="B"/></DBItem></C>)");
+    Transfer(WriteData("d.xml", "<?xml version=\"1.0\"?>\n<!DOCTYPE R [\n<!ENTITY x SYSTEM \"file://" + secret +
+                                    "\">\n<!ENTITY y SYSTEM \"" + secret + "\">\n]>\n"
+                                    "<R><E a=\"plain\"><V>&x;</V><V>&y;</V></E></R>"));
+    EXPECT_EQ(Rows6(6, 2), (Rows{{"", "plain"}}));
+    EXPECT_EQ(ui.log, Lines{"E "});
+
+    // An external document type is not loaded either (its default attribute would show).
+    WriteData("defaults.dtd", "<!ATTLIST E a CDATA \"from the dtd\">");
+    Transfer(WriteData("d2.xml", "<?xml version=\"1.0\"?>\n<!DOCTYPE R SYSTEM \"defaults.dtd\">\n<R><E/></R>"));
+    EXPECT_EQ(Cell(book, 2, 8, 2), "");
+}
+
+TEST_F(TransferTest, EntityBombsFailCleanly)
+{
+    OnePage(R"(<C><DBItem ID="E" Page="P"><SubItem ID="V" Col="A"/><Attribute ID="a" Col="B"/></DBItem></C>)");
+    std::string laughs = "<?xml version=\"1.0\"?>\n<!DOCTYPE R [\n<!ENTITY l0 \"lol\">\n";
+    for (int level = 1; level <= 9; ++level) {
+        laughs += "<!ENTITY l" + std::to_string(level) + " \"";
+        for (int i = 0; i < 10; ++i)
+            laughs += "&l" + std::to_string(level - 1) + ";";
+        laughs += "\">\n";
+    }
+    laughs += "]>\n<R><E a=\"&l9;\"><V>&l9;</V></E></R>";
+    const std::string billion = WriteData("laughs.xml", laughs);
+    EXPECT_THROW(
+        {
+            try {
+                Transfer(billion);
+            } catch (const XmlError& error) {
+                EXPECT_NE(std::string(error.what()).find("Hibás XML fájl: " + billion + ", "), std::string::npos);
+                throw;
+            }
+        },
+        XmlError);
+
+    // One big entity repeated: harmless to the parser, bounded when the value is built.
+    const std::string quadratic =
+        WriteData("quadratic.xml", "<?xml version=\"1.0\"?>\n<!DOCTYPE R [<!ENTITY big \"" + std::string(100000, 'x') +
+                                       "\">]>\n<R>\n<E a=\"" + [] {
+                                           std::string refs;
+                                           for (int i = 0; i < 200; ++i)
+                                               refs += "&big;";
+                                           return refs;
+                                       }() + "\"/></R>");
+    try {
+        Transfer(quadratic);
+        ADD_FAILURE() << "a quadratic blowup was accepted";
+    } catch (const XmlError& error) {
+        EXPECT_EQ(error.what(), "Hibás XML fájl: " + quadratic +
+                                    ", 4. sor: a(z) \"a\" attribútum értéke az entitások kifejtése után túl hosszú");
+    }
+    EXPECT_EQ(host->counters.writes, 0);
+
+    // Small internal entities are still expanded in attribute values.
+    Transfer(WriteData("small.xml", "<!DOCTYPE R [<!ENTITY co \"Korvex Kft.\">]><R><E a=\"&co; &amp; co\"/></R>"));
+    EXPECT_EQ(Cell(book, 2, 6, 2), "Korvex Kft. & co");
+}
+
+}  // namespace
