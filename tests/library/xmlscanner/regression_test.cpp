@@ -1,0 +1,7 @@
+#include "scanlog.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+} // namespace
