@@ -29,6 +29,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
+#include <map>
 #include <vector>
 
 using namespace css;
@@ -189,14 +190,20 @@ private:
         return CellValue::FromNumber(number);
     }
 
+    // A format key names one fixed format of the document (a changed format gets a new
+    // key), so its type can be remembered: that saves two calls to the office per cell.
     sal_Int16 FormatType(const uno::Reference<table::XCell>& cell) const
     {
         sal_Int32 key = 0;
         uno::Reference<beans::XPropertySet>(cell, uno::UNO_QUERY_THROW)->getPropertyValue("NumberFormat") >>= key;
+        auto known = formatTypes_.find(key);
+        if (known != formatTypes_.end())
+            return known->second;
         uno::Reference<beans::XPropertySet> format = formats_->getByKey(key);
         sal_Int16 type = util::NumberFormat::UNDEFINED;
         if (format.is())
             format->getPropertyValue("Type") >>= type;
+        formatTypes_.emplace(key, type);
         return type;
     }
 
@@ -247,6 +254,7 @@ private:
     std::shared_ptr<UnoConnection> connection_;  // first in, last out: outlives the references
     uno::Reference<sheet::XSpreadsheet> sheet_;
     uno::Reference<util::XNumberFormats> formats_;
+    mutable std::map<sal_Int32, sal_Int16> formatTypes_;
 };
 
 class UnoHost : public HostBackend {

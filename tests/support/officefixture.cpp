@@ -44,7 +44,7 @@ using namespace css;
 
 namespace {
 
-constexpr auto StartTimeout = std::chrono::seconds(120);
+constexpr auto StartTimeout = std::chrono::seconds(180);
 constexpr auto StopTimeout = std::chrono::seconds(30);
 constexpr auto PollInterval = std::chrono::milliseconds(25);
 

@@ -56,7 +56,7 @@ public:
     static std::string FindOffice();
 
     // Starts the office and waits until it accepts connections (OfficeError when it
-    // cannot be started or does not answer within two minutes).
+    // cannot be started or does not answer within three minutes).
     OfficeFixture();
     ~OfficeFixture();
     OfficeFixture(const OfficeFixture&) = delete;
