@@ -1,0 +1,114 @@
+// The worked example imported into a real headless LibreOffice, with the workbook
+// saved as an .xlsx file and opened in the office as a user would.
+
+#include "commanddrivers.h"
+#include "importfixture.h"
+#include "officefixture.h"
+#include "unohost.h"
+
+#include <memory>
+#include <string>
+
+namespace {
+
+using Lines = std::vector<std::string>;
+
+class LibreOfficeImportTest : public ::testing::Test {
+protected:
+    static void SetUpTestSuite()
+    {
+        if (OfficeFixture::FindOffice().empty())
+            return;
+        try {
+            office = std::make_unique<OfficeFixture>();
+        } catch (const OfficeError& e) {
+            startFailure = e.what();
+        }
+    }
+    static void TearDownTestSuite() { office.reset(); }
+
+    void SetUp() override
+    {
+        if (!startFailure.empty())
+            FAIL() << "the office did not start: " << startFailure;
+        if (!office)
+            GTEST_SKIP() << "LibreOffice (soffice) is not installed";
+        ui.dataFolder = folder.WithSeparator();
+    }
+    void TearDown() override
+    {
+        if (office)
+            office->CloseAll();
+    }
+
+    HostConnector Connector() const
+    {
+        return [connection = office->Connection()] { return ConnectLibreOfficeAt(connection); };
+    }
+
+    // What the office shows in sheet rows first..last, columns A.., and the kind of each
+    // non-empty cell ("VALUE" or "TEXT").
+    std::vector<std::vector<std::string>> Shown(int document, int sheet, int first, int last, int columns,
+                                                std::vector<std::string>* types = nullptr)
+    {
+        std::vector<std::vector<std::string>> rows;
+        for (int row = first; row <= last; ++row) {
+            rows.emplace_back();
+            for (int column = 0; column < columns; ++column) {
+                OfficeFixture::CellInfo cell =
+                    office->Inspect(document, sheet, std::string(1, static_cast<char>('A' + column)) + std::to_string(row));
+                rows.back().push_back(cell.text);
+                if (types && cell.type != "EMPTY")
+                    types->push_back(cell.type);
+            }
+        }
+        return rows;
+    }
+
+    static inline std::unique_ptr<OfficeFixture> office;
+    static inline std::string startFailure;
+    ImportFolder folder;
+    FakeFrontend ui;
+};
+
+TEST_F(LibreOfficeImportTest, TheWorkedExampleFillsRowsSixToTen)
+{
+    folder.Write(ImportControlFileName, InvoiceControl);
+    auto book = office->Folder() / "invoices.xlsx";
+    office->CreateWorkbookFile(book, {{"Start", {{"A1", "own use"}}}, {"Invoices", {{"A1", "Invoices"}}}});
+    int document = office->Open(book);
+    ui.dataFiles = {folder.Write("invoices.xml", InvoiceData)};
+
+    RunXMLToExcel(ui, Connector());
+
+    EXPECT_EQ(ui.log, (Lines{ui.dataFiles[0], "Invoice Alpha", "Invoice Beta", "--- Summary", "*** End ***"}));
+    EXPECT_TRUE(ui.warnings.empty());
+    std::vector<std::string> types;
+    EXPECT_EQ(Shown(document, 2, 6, 10, 6, &types), InvoiceTable);
+    // Numbers arrive as numbers, words as text.
+    EXPECT_EQ(types, (Lines{"VALUE", "TEXT", "TEXT", "VALUE", "TEXT", "VALUE", "TEXT", "TEXT", "VALUE", "TEXT",
+                            "TEXT", "VALUE"}));
+    EXPECT_EQ(office->Inspect(document, 1, "A1").text, "own use");
+    EXPECT_EQ(office->Inspect(document, 2, "A11").type, "EMPTY");
+}
+
+TEST_F(LibreOfficeImportTest, AnIso88592FileKeepsItsLettersAndTextStaysText)
+{
+    folder.Write(ImportControlFileName, R"(<C><DBItem ID="E" Page="Lap">
+        <Attribute ID="v" Col="A"/><SubItem ID="T" Col="B"/></DBItem></C>)");
+    auto book = office->Folder() / "latin2.ods";
+    office->CreateWorkbookFile(book, {{"Start", {}}, {"Lap", {{"A1", "Lap"}}}});
+    int document = office->Open(book);
+    ui.dataFiles = {folder.Write("latin2.xml", "<?xml version=\"1.0\" encoding=\"ISO-8859-2\"?>"
+                                               "<R><E v=\"\xD5rz\xF5 \xDCr\xFB\"><T>007</T></E><E v=\"=1+1\"><T>1/2</T></E></R>")};
+
+    RunXMLToExcel(ui, Connector());
+
+    EXPECT_EQ(ui.log, (Lines{ui.dataFiles[0], "E ", "E ", "*** End ***"}));
+    EXPECT_EQ(Shown(document, 2, 6, 8, 2), (std::vector<std::vector<std::string>>{
+                                                 {"Őrző Ürű", "007"}, {"", ""}, {"=1+1", "1/2"}}));
+    EXPECT_EQ(office->Inspect(document, 2, "B6").type, "TEXT");
+    EXPECT_EQ(office->Inspect(document, 2, "A8").type, "TEXT");
+}
+
+}  // namespace
