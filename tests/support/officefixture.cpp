@@ -30,6 +30,7 @@
 #include <chrono>
 #include <cstdlib>
 #include <fcntl.h>
+#include <poll.h>
 #include <fstream>
 #include <map>
 #include <signal.h>
@@ -114,6 +115,43 @@ bool HasEnded(pid_t pid)
     return ::waitid(P_PID, static_cast<id_t>(pid), &info, WEXITED | WNOHANG | WNOWAIT) == 0 && info.si_pid == pid;
 }
 
+// Runs in a child of the test process, as the leader of a process group of its own
+// that also holds the office (the launcher and soffice.bin). It ends with the office,
+// and ends the whole group when the test process goes without stopping the office
+// (a crash or an abort): then the read end of the lifeline sees end-of-file. Only
+// async-signal-safe calls from here on.
+[[noreturn]] void Supervise(int lifeline, char* const* argv, const char* logPath)
+{
+    ::setpgid(0, 0);
+    pid_t office = ::fork();
+    if (office == 0) {
+        int out = ::open(logPath, O_WRONLY | O_CREAT | O_TRUNC, 0600);
+        int in = ::open("/dev/null", O_RDONLY);
+        if (out >= 0) {
+            ::dup2(out, 1);
+            ::dup2(out, 2);
+        }
+        if (in >= 0)
+            ::dup2(in, 0);
+        ::close_range(3, ~0U, 0);  // no connection of the test process leaks into the office
+        ::execv(argv[0], argv);
+        ::_exit(127);
+    }
+    if (office < 0)
+        ::_exit(126);
+    for (;;) {
+        pollfd watch{lifeline, POLLIN, 0};
+        int ready = ::poll(&watch, 1, 100);
+        int status = 0;
+        if (::waitpid(office, &status, WNOHANG) == office)
+            ::_exit(WIFEXITED(status) ? WEXITSTATUS(status) : 125);
+        if (ready > 0) {
+            ::kill(0, SIGKILL);
+            ::_exit(124);
+        }
+    }
+}
+
 }  // namespace
 
 struct OfficeFixture::Impl {
@@ -121,7 +159,8 @@ struct OfficeFixture::Impl {
     fs::path files;
     fs::path log;
     std::string connection;
-    pid_t pid = -1;
+    pid_t pid = -1;      // the supervisor, leader of the office's process group
+    int keepAlive = -1;  // the write end of its lifeline
     std::unique_ptr<UnoConnection> link;
     uno::Reference<frame::XDesktop2> desktop;
     std::map<int, uno::Reference<lang::XComponent>> documents;
@@ -163,7 +202,7 @@ void OfficeFixture::Impl::Start()
 
 void OfficeFixture::Impl::Spawn(const std::string& program, const std::vector<std::string>& arguments)
 {
-    // Everything the child needs is prepared before fork: it may only make
+    // Everything the children need is prepared before fork: they may only make
     // async-signal-safe calls.
     std::vector<std::string> texts{program};
     texts.insert(texts.end(), arguments.begin(), arguments.end());
@@ -172,23 +211,22 @@ void OfficeFixture::Impl::Spawn(const std::string& program, const std::vector<st
         argv.push_back(text.data());
     argv.push_back(nullptr);
     std::string logPath = log.string();
+    int lifeline[2];
+    if (::pipe2(lifeline, O_CLOEXEC) != 0)
+        throw OfficeError("cannot start " + program);
 
     pid = ::fork();
-    if (pid < 0)
+    if (pid < 0) {
+        ::close(lifeline[0]);
+        ::close(lifeline[1]);
         throw OfficeError("cannot start " + program);
-    if (pid == 0) {
-        ::setpgid(0, 0);  // its own group: the launcher and soffice.bin can be ended together
-        int out = ::open(logPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-        int in = ::open("/dev/null", O_RDONLY);
-        if (out >= 0) {
-            ::dup2(out, 1);
-            ::dup2(out, 2);
-        }
-        if (in >= 0)
-            ::dup2(in, 0);
-        ::execv(argv[0], argv.data());
-        ::_exit(127);
     }
+    if (pid == 0) {
+        ::close(lifeline[1]);
+        Supervise(lifeline[0], argv.data(), logPath.c_str());
+    }
+    ::close(lifeline[0]);
+    keepAlive = lifeline[1];
     ::setpgid(pid, pid);
 }
 
@@ -234,6 +272,10 @@ void OfficeFixture::Impl::Stop()
         ::kill(-pid, SIGKILL);  // stragglers of the group, or all of it after the timeout
         ::waitpid(pid, nullptr, 0);
         pid = -1;
+    }
+    if (keepAlive >= 0) {
+        ::close(keepAlive);
+        keepAlive = -1;
     }
     std::error_code ignored;
     if (!root.empty())

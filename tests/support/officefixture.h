@@ -3,7 +3,9 @@
 // A private headless LibreOffice for tests that need a real office: its own profile
 // and file folder in a fresh temporary folder and its own pipe, so test runs never
 // meet each other or a user's office. The office is always terminated when the
-// object goes (XDesktop::terminate, then SIGKILL to its process group as a fallback).
+// object goes (XDesktop::terminate, then SIGKILL to its process group as a fallback),
+// and a small supervisor process ends it when the test program dies without that
+// (a crash or a sanitizer abort); only the temporary folder is then left behind.
 //
 // Typical use (GoogleTest):
 //
