@@ -215,10 +215,17 @@ void TXMLToExcelControl::TransferFile(const std::string& fileName, TExcelApp& ho
             continue;
         std::string name = TXMLDocument::NodeName(node);
         bool matched = false;
-        if (IsElement(node))
-            for (TXMLToExcelDBItem& item : DBItems)
-                if (item.ID == name)
-                    matched = item.TransferElement(node, host, ui_, EchoText);
+        if (IsElement(node)) {
+            try {
+                for (TXMLToExcelDBItem& item : DBItems)
+                    if (item.ID == name)
+                        matched = item.TransferElement(node, host, ui_, EchoText);
+            } catch (const HostError& error) {
+                // The host knows the cell; the user also needs the file and the element.
+                throw HostError("Az importálás megszakadt: " + fileName + ", " +
+                                std::to_string(TXMLDocument::Line(node)) + ". sor (" + name + "): " + error.what());
+            }
+        }
         if (!matched)
             ui_.AppendLog("--- " + name);
     }

@@ -86,7 +86,8 @@ public:
     // Puts every item on sheet row 6.
     void ResetRows();
     // Writes the top-level elements of one data file; rows carry on from earlier files.
-    // A missing or malformed file throws XmlError; cells already written stay.
+    // A missing or malformed file throws XmlError, a refused cell write HostError naming
+    // the file and the element; cells already written stay.
     void TransferFile(const std::string& fileName, TExcelApp& host);
 
     std::vector<TXMLToExcelDBItem> DBItems;
