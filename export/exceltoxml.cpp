@@ -5,6 +5,7 @@
 #include "textcodec.h"
 #include "textrules.h"
 
+#include <optional>
 #include <stdexcept>
 
 const char* const VersionMismatchMessage = "Eltérő verziójú vezérlőfájl!";

@@ -32,14 +32,17 @@ char32_t FoldChar(char32_t c)
 
 std::string ReadFileBytes(const std::string& path)
 {
-    std::error_code error;
-    if (path.empty() || !std::filesystem::exists(path, error))
+    if (path.empty())
         return {};
-    std::ifstream file(path, std::ios::binary);
-    if (!file || std::filesystem::is_directory(path, error))
+    const std::filesystem::path file(std::u8string(path.begin(), path.end()));  // UTF-8 on every platform
+    std::error_code error;
+    if (!std::filesystem::exists(file, error))
+        return {};
+    std::ifstream stream(file, std::ios::binary);
+    if (!stream || std::filesystem::is_directory(file, error))
         throw std::runtime_error("A fájl nem olvasható: " + path);
-    std::string bytes((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
-    if (file.bad())
+    std::string bytes((std::istreambuf_iterator<char>(stream)), std::istreambuf_iterator<char>());
+    if (stream.bad())
         throw std::runtime_error("A fájl nem olvasható: " + path);
     return bytes;
 }
