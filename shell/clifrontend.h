@@ -1,0 +1,57 @@
+#pragma once
+
+#include "clioptions.h"
+#include "frontend.h"
+#include "xmldocument.h"
+
+#include <atomic>
+#include <iosfwd>
+#include <string>
+
+// The engine's window onto a terminal: the log goes to stdout, warnings and progress to
+// stderr, and the dialogs are answered from the command line.
+class TCliFrontend : public Frontend {
+public:
+    TCliFrontend(const CliOptions& options, std::string dataFolder, std::ostream& out, std::ostream& err,
+                 bool progress);
+
+    // Something went wrong (a warning, a failed workbook or file): exit status 1.
+    bool Failed() const { return failed_; }
+    void MarkFailed() { failed_ = true; }
+    // Set from a signal handler; the next ProcessMessages ends the command.
+    static std::atomic<bool> Interrupted;
+
+    std::string Caption() const override { return "Korvex"; }
+    std::string DataFolder() const override { return dataFolder_; }
+    TXMLDocument& Document() override { return document_; }
+    void AppendLog(std::string_view line) override;
+    void SetLogText(std::string_view text) override;
+    void SetStatus(int panel, std::string_view text) override;
+    void ProcessMessages() override;
+    void SetBusy(bool) override {}
+    void Warning(std::string_view caption, std::string_view text) override;
+    std::optional<std::string> AskSaveFileName(std::string_view proposed) override;
+    std::vector<std::string> AskDataFiles() override { return options_.dataFiles; }
+    std::optional<std::vector<bool>> SelectWorkbooks(const std::vector<std::string>& names) override;
+    void WorkbookFailed(std::string_view workbookName, std::string_view reason) override;
+
+    // Finishes the progress line, if one is shown.
+    void EndProgress();
+
+private:
+    const CliOptions& options_;
+    std::string dataFolder_;
+    std::ostream& out_;
+    std::ostream& err_;
+    bool progress_;
+    bool progressShown_ = false;
+    bool failed_ = false;
+    std::string workbook_;  // status panel 0: the workbook being converted
+    std::string sheet_;     // status panel 1
+    TXMLDocument document_;
+};
+
+// Where the export writes a proposed output name: absolute names as they are; relative
+// ones below outputDir when given, otherwise beside the workbook.
+std::string ResolveOutputPath(const std::string& proposed, const std::string& outputDir,
+                              const std::string& workbookFullName);

@@ -1,0 +1,110 @@
+#include "clioptions.h"
+
+#include <charconv>
+
+const char* const CliHelpText =
+    "Használat / Usage:\n"
+    "  korvex-cli export [--data-folder DIR] [--open FILE]... [--workbook N]... [--output-dir DIR]\n"
+    "  korvex-cli import [--data-folder DIR] [--open FILE]... [--workbook N]... [--save | --save-as DIR]"
+    " DATAFILE...\n"
+    "  korvex-cli --help\n"
+    "\n"
+    "export  Minden kijelölt munkafüzetből egy XML fájl (\"Excel->XML\").\n"
+    "        Every selected workbook becomes one XML file.\n"
+    "import  Az XML adatfájlok tartalma a munkalapokra (\"XML->Excel\").\n"
+    "        Fills worksheets from the XML data files.\n"
+    "\n"
+    "--data-folder DIR  A vezérlőfájlok mappája (alapértelmezés: ~/.local/share/valmoro/Korvex/\n"
+    "                   vagy KORVEX_DATA_FOLDER).\n"
+    "                   The folder of the control files (default as above).\n"
+    "--open FILE        Saját, rejtett LibreOffice-t indít, abban megnyitja a fájlt; a végén leállítja.\n"
+    "                   Ismételhető. Nélküle a futó office megnyitott munkafüzeteivel dolgozik.\n"
+    "                   Starts a private headless LibreOffice, opens FILE in it and always shuts it\n"
+    "                   down. Repeatable. Without it the workbooks of the running office are used.\n"
+    "--workbook N       Csak az N. munkafüzet (1-től, a listázás sorrendjében). Ismételhető;\n"
+    "                   nélküle minden munkafüzet.\n"
+    "                   Only the Nth listed workbook (1-based). Repeatable; default: all.\n"
+    "--output-dir DIR   export: az A2-ben megadott relatív fájlnév ide kerül (nélküle a munkafüzet\n"
+    "                   mappájába).\n"
+    "                   export: relative output names (cell A2) are taken relative to DIR\n"
+    "                   (default: the workbook's own folder).\n"
+    "--save             import: a munkafüzetek mentése a helyükre, saját formátumukban.\n"
+    "                   import: store each selected workbook in place, in its own format.\n"
+    "--save-as DIR      import: másolatok mentése DIR-be, az eredeti fájlnévvel.\n"
+    "                   import: store copies into DIR under their file names.\n"
+    "--help             Ez a súgó. / This help.\n"
+    "\n"
+    "Kilépési kód / Exit status: 0 siker / success, 1 hiba vagy figyelmeztetés / a workbook or\n"
+    "file failed or a warning was shown, 2 hibás parancssor / usage error.\n";
+
+namespace {
+
+int ParsePosition(const std::string& text)
+{
+    int value = 0;
+    auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (error != std::errc() || end != text.data() + text.size() || value < 1)
+        throw CliUsageError("Érvénytelen munkafüzet-sorszám / invalid workbook number: " + text);
+    return value;
+}
+
+}  // namespace
+
+CliOptions ParseCliOptions(const std::vector<std::string>& args)
+{
+    CliOptions options;
+    if (args.empty())
+        throw CliUsageError("Hiányzó parancs / missing command (export, import)");
+
+    size_t i = 0;
+    const std::string& command = args[i++];
+    if (command == "--help" || command == "-h" || command == "help")
+        return options;
+    if (command == "export")
+        options.command = CliOptions::Command::Export;
+    else if (command == "import")
+        options.command = CliOptions::Command::Import;
+    else
+        throw CliUsageError("Ismeretlen parancs / unknown command: " + command);
+    const bool isImport = options.command == CliOptions::Command::Import;
+
+    auto value = [&](const std::string& option) -> const std::string& {
+        if (i >= args.size() || args[i].empty())
+            throw CliUsageError("Hiányzó érték / missing value: " + option);
+        return args[i++];
+    };
+
+    bool optionsEnded = false;
+    while (i < args.size()) {
+        const std::string& arg = args[i++];
+        if (optionsEnded || arg.empty() || arg[0] != '-' || arg == "-") {
+            if (!isImport)
+                throw CliUsageError("Fölösleges argumentum / unexpected argument: " + arg);
+            options.dataFiles.push_back(arg);
+        } else if (arg == "--") {
+            optionsEnded = true;
+        } else if (arg == "--help" || arg == "-h") {
+            options = CliOptions();
+            return options;
+        } else if (arg == "--data-folder") {
+            options.dataFolder = value(arg);
+        } else if (arg == "--open") {
+            options.openFiles.push_back(value(arg));
+        } else if (arg == "--workbook") {
+            options.workbooks.push_back(ParsePosition(value(arg)));
+        } else if (arg == "--output-dir" && !isImport) {
+            options.outputDir = value(arg);
+        } else if (arg == "--save" && isImport) {
+            options.save = true;
+        } else if (arg == "--save-as" && isImport) {
+            options.saveAsDir = value(arg);
+        } else {
+            throw CliUsageError("Ismeretlen kapcsoló / unknown option: " + arg);
+        }
+    }
+    if (options.save && !options.saveAsDir.empty())
+        throw CliUsageError("A --save és a --save-as együtt nem adható meg / --save and --save-as exclude each other");
+    if (isImport && options.dataFiles.empty())
+        throw CliUsageError("Hiányzó adatfájl / no DATAFILE given");
+    return options;
+}

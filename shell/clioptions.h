@@ -1,0 +1,31 @@
+#pragma once
+
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+// A command line that cannot be run; the message says why (Hungarian, then English).
+class CliUsageError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+// The parsed command line of korvex-cli.
+struct CliOptions {
+    enum class Command { Export, Import, Help };
+
+    Command command = Command::Help;
+    std::string dataFolder;              // empty: the default data folder
+    std::vector<std::string> openFiles;  // --open: run a private office on these files
+    std::vector<int> workbooks;          // --workbook: 1-based positions; empty = every one
+    std::string outputDir;               // export: where relative A2 names land
+    bool save = false;                   // import: store the workbooks in place
+    std::string saveAsDir;               // import: store copies here
+    std::vector<std::string> dataFiles;  // import: the XML data files, in order
+};
+
+// Throws CliUsageError for anything that is not a valid command line.
+CliOptions ParseCliOptions(const std::vector<std::string>& args);
+
+// The --help text, in Hungarian and English.
+extern const char* const CliHelpText;
