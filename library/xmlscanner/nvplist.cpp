@@ -23,7 +23,7 @@ std::string TNvpList::Name(int Index) const
 void TAttrList::Clear()
 {
     for (auto& node : FItems) {
-        if (auto* attr = dynamic_cast<TAttr*>(node.get())) {
+        if (TAttr* attr = node->AsAttr()) {
             node.release();
             FSpare.emplace_back(attr);
         }

@@ -81,12 +81,17 @@ protected:
     Items FItems;
 };
 
+class TAttr;
+
 // A name-value pair.
 class TNvpNode {
 public:
     explicit TNvpNode(std::string TheName = {}, std::string TheValue = {})
         : Name(std::move(TheName)), Value(std::move(TheValue)) {}
     virtual ~TNvpNode() = default;
+
+    // The node as an attribute, or null; cheaper than a dynamic_cast on every tag.
+    virtual TAttr* AsAttr() { return nullptr; }
 
     std::string Name;
     std::string Value;
@@ -117,6 +122,8 @@ class TAttr : public TNvpNode {
 public:
     using TNvpNode::TNvpNode;
 
+    TAttr* AsAttr() override { return this; }
+
     TValueType ValueType = vtNormal;
     TAttrType AttrType = atUnknown;
 };
@@ -125,8 +132,8 @@ public:
 // scanning a long document does not allocate for every tag.
 class TAttrList : public TNvpList {
 public:
-    TAttr* Attr(std::string_view Name) const { return dynamic_cast<TAttr*>(Node(Name)); }
-    TAttr* Attr(int Index) const { return dynamic_cast<TAttr*>(Node(Index)); }
+    TAttr* Attr(std::string_view Name) const { return AsAttr(Node(Name)); }
+    TAttr* Attr(int Index) const { return AsAttr(Node(Index)); }
 
     // Adds an attribute at its sorted place.
     TAttr* AddAttr(std::string_view Name, std::string_view Value, TValueType ValueType);
@@ -139,6 +146,7 @@ public:
     void Clear() override;
 
 private:
+    static TAttr* AsAttr(TNvpNode* node) { return node ? node->AsAttr() : nullptr; }
     std::unique_ptr<TAttr> TakeSpare();
 
     std::vector<std::unique_ptr<TAttr>> FSpare;

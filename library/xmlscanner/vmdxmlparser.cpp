@@ -508,7 +508,7 @@ void TVmdXmlParser::NormalizeAttributes()
         std::string value;
         AttributeValue(attr->Value, true, 0, value);
         attr->Value = std::move(value);
-        const TAttr* typed = dynamic_cast<const TAttr*>(attr);
+        const TAttr* typed = attr->AsAttr();
         if (typed && typed->AttrType > atCData)
             CollapseSpaces(attr->Value);
     }
@@ -529,6 +529,11 @@ void TVmdXmlParser::AttributeValue(std::string_view value, bool translate, int d
         else
             out += piece;
     };
+    // Most values hold nothing to replace: one conversion, no copying run by run.
+    if (value.find_first_of("&\t\n\r") == std::string_view::npos) {
+        flush(n);
+        return;
+    }
     while (i < n) {
         const char c = value[i];
         if (c == '\t' || c == '\n' || c == '\r') {
@@ -617,7 +622,7 @@ bool TVmdXmlParser::MayExpand(std::size_t cost, int extraDepth)
     if (OpenDepth() + extraDepth > MaxEntityDepth)
         return false;
     if (FBudget->Allowance == 0)
-        FBudget->Allowance = ExpansionAllowance(std::strlen(DocBuffer()));
+        FBudget->Allowance = FExpansionLimit ? FExpansionLimit : ExpansionAllowance(std::strlen(DocBuffer()));
     if (cost > FBudget->Allowance - FBudget->Used)
         return false;
     FBudget->Used += cost;

@@ -54,8 +54,9 @@ private:
 // malformed input and never reads past the terminating zero.
 //
 // Entity expansion is bounded: at most MaxEntityDepth entities may be open inside one
-// another, and one pass may expand at most ExpansionAllowance(document length) bytes.
-// A reference beyond either limit is treated as an undeclared one (its name).
+// another, and one pass may expand at most ExpansionAllowance(document length) bytes
+// (or ExpansionLimit when one is set). A reference beyond either limit is treated as an
+// undeclared one (its name).
 class TVmdXmlParser {
 public:
     static constexpr int MaxEntityDepth = 32;
@@ -97,6 +98,10 @@ public:
     const std::string& CurEncoding() const { return FCurEncoding; }
     bool Normalize() const { return FNormalize; }
     void SetNormalize(bool Value) { FNormalize = Value; }
+    // Bytes of replacement text one pass may expand; 0 (the default) means
+    // ExpansionAllowance of the document's length. Kept by Clear and loading.
+    std::size_t ExpansionLimit() const { return FExpansionLimit; }
+    void SetExpansionLimit(std::size_t Bytes) { FExpansionLimit = Bytes; }
     // The text being scanned, or an empty text when nothing is loaded.
     const char* DocBuffer() const;
 
@@ -200,6 +205,7 @@ private:
     ExpansionBudget FOwnBudget;
     ExpansionBudget* FBudget = &FOwnBudget;
     int FNestLevel = 0;
+    std::size_t FExpansionLimit = 0;
     // Scanners of entities that have ended, freed at the next Scan.
     std::vector<std::unique_ptr<TVmdXmlParser>> FRetired;
     // Replaced declarations; their texts may still be being scanned.

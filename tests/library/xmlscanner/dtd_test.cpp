@@ -409,3 +409,21 @@ TEST(DtdLimits, BillionLaughsIsBounded)
 }
 
 } // namespace
+
+namespace {
+
+TEST(DtdLimits, ExpansionLimitCanBeSet)
+{
+    const std::string value(100, 'x');
+    const std::string text = "<!DOCTYPE r [<!ENTITY e '" + value + "'>]><r>&e;&e;</r>";
+    TVmdXmlParser scanner;
+    scanner.LoadFromBuffer(text.c_str());
+    EXPECT_EQ(scanner.ExpansionLimit(), 0u);
+    // One expansion costs its length plus the overhead; the second no longer fits.
+    scanner.SetExpansionLimit(value.size() + TVmdXmlParser::ExpansionOverhead + 10);
+    EXPECT_EQ(ScanAll(scanner), "!DOCTYPE | <r> | '" + value + "e' | </r>");
+    // Every pass has the whole limit again.
+    EXPECT_EQ(ScanAll(scanner), "!DOCTYPE | <r> | '" + value + "e' | </r>");
+}
+
+} // namespace
