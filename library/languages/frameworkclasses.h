@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QGroupBox>
+#include <QRadioButton>
 
 #include <string>
 #include <string_view>
@@ -53,7 +54,7 @@ class TRadioGroup : public QGroupBox {
 public:
     explicit TRadioGroup(QWidget* parent = nullptr);
 
-    std::vector<class QRadioButton*> Items() const;
+    std::vector<QRadioButton*> Items() const;
     // The position of the checked item, -1 when none is.
     int ItemIndex() const;
     // Checks the item at index; any other index unchecks them all.
