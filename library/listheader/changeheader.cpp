@@ -78,6 +78,20 @@ void TakeFontNameAndSize(QWidget& control, const QFont& font)
     control.setFont(own);
 }
 
+// The designed font is a narrow one; where it is missing, a condensed face a little
+// smaller keeps the captions inside the places the layout gives them.
+void UseDesignedFontOrStandIn(QWidget& form)
+{
+    const QString designed = form.font().family();
+    if (QFontInfo(form.font()).family() == designed)
+        return;
+    QFont standIn = form.font();
+    standIn.setFamilies({QStringLiteral("DejaVu Sans Condensed"), QStringLiteral("Liberation Sans Narrow"),
+                         QStringLiteral("Arial Narrow"), designed});
+    standIn.setPointSizeF(7.5);
+    form.setFont(standIn);
+}
+
 QString Number(int value)
 {
     return QString::number(value);
@@ -138,6 +152,7 @@ TChangeHeaderForm::TChangeHeaderForm(QWidget* owner, TListHeaderFormat& editedFo
     , ui_(std::make_unique<Ui::TChangeHeaderForm>())
 {
     ui_->setupUi(this);
+    UseDesignedFontOrStandIn(*this);
     TranslateForm(*this);
     TakeFontNameAndSize(*ui_->ViewPanel, font);
     TakeFontNameAndSize(*ui_->ColumnsList, font);
