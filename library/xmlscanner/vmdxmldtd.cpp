@@ -146,8 +146,14 @@ const char* TVmdXmlParser::AnalyzeDoctype(const char* start)
     }
     if (EntityStack.Count() > floor) {
         Report(deError, end, end);
+        const char* resume = end + 1;
         while (EntityStack.Count() > floor)
-            EntityStack.Pop();
+            resume = EntityStack.Pop();
+        // The ">" stood in replacement text. In the text the declaration began in, it
+        // ends with the reference that was open, so the scan goes on right after that
+        // reference instead of at the end of the replacement text (which would end the
+        // whole document there).
+        end = resume - 1;
     }
     return end;
 }
