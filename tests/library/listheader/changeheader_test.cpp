@@ -14,6 +14,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QSettings>
 #include <QTemporaryDir>
@@ -38,6 +39,25 @@ TListHeaderFormat SampleFormat()
 QSettings ProgramSettings()
 {
     return QSettings(QSettings::NativeFormat, QSettings::UserScope, QStringLiteral("Valmoro"), QString::fromLatin1(Program));
+}
+
+// Answers the next message box with its default button and hands back its text, for as
+// long as the answering timer lives.
+[[nodiscard]] std::unique_ptr<QTimer> AnswerNextMessageBox(QString& text)
+{
+    auto timer = std::make_unique<QTimer>();
+    QObject::connect(timer.get(), &QTimer::timeout, [timer = timer.get(), &text] {
+        for (QWidget* window : QApplication::topLevelWidgets()) {
+            if (auto* box = qobject_cast<QMessageBox*>(window); box && box->isVisible()) {
+                text = box->text();
+                box->accept();
+                timer->stop();
+                return;
+            }
+        }
+    });
+    timer->start(10);
+    return timer;
 }
 
 template <typename T>
@@ -155,6 +175,41 @@ private slots:
         Get<QLineEdit>("Width")->setText(width);
         QVERIFY_THROWS_EXCEPTION(LibraryError, dialog_->StoreColumn());
         QCOMPARE(format_.Column(0)->Width, int16_t(12));
+    }
+
+    void rejectedWidthKeepsTheColumnSelected()
+    {
+        Open();
+        Get<QLineEdit>("Width")->setText(QStringLiteral("abc"));
+        QString message;
+        auto answer = AnswerNextMessageBox(message);
+        Select(2);
+        QCOMPARE(message, QStringLiteral("'abc' nem érvényes egész szám"));
+        QCOMPARE(dialog_->Current, 0);
+        QCOMPARE(Get<QListWidget>("ColumnsList")->currentRow(), 0);
+        QCOMPARE(Get<QLineEdit>("Width")->text(), QStringLiteral("abc"));
+
+        message.clear();
+        answer = AnswerNextMessageBox(message);
+        Get<QPushButton>("OK")->click();
+        QVERIFY(!message.isEmpty());
+        QCOMPARE(dialog_->result(), 0);  // still open
+        Get<QLineEdit>("Width")->setText(QStringLiteral("9"));
+        Select(2);
+        QCOMPARE(dialog_->Current, 2);
+        QCOMPARE(format_.Column(0)->Width, int16_t(9));
+    }
+
+    void firstColumnCannotBeHidden()
+    {
+        Open();
+        Get<QListWidget>("ColumnsList")->item(0)->setCheckState(Qt::Unchecked);
+        QString message;
+        const auto answer = AnswerNextMessageBox(message);
+        Get<QPushButton>("OK")->click();
+        QVERIFY(!message.isEmpty());
+        QCOMPARE(dialog_->result(), int(QDialog::Accepted));
+        QVERIFY(format_.Column(0)->Visible);
     }
 
     void numberGroupFollowsTheKind_data()
