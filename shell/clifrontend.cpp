@@ -7,14 +7,29 @@ std::atomic<bool> TCliFrontend::Interrupted{false};
 
 namespace fs = std::filesystem;
 
+namespace {
+
+fs::path PathOf(const std::string& utf8)
+{
+    return fs::path(std::u8string(utf8.begin(), utf8.end()));
+}
+
+std::string Utf8Of(const fs::path& path)
+{
+    std::u8string text = path.u8string();
+    return std::string(text.begin(), text.end());
+}
+
+}  // namespace
+
 std::string ResolveOutputPath(const std::string& proposed, const std::string& outputDir,
                               const std::string& workbookFullName)
 {
-    fs::path name = fs::u8path(proposed);
+    fs::path name = PathOf(proposed);
     if (proposed.empty() || name.is_absolute())
         return proposed;
-    fs::path base = !outputDir.empty() ? fs::u8path(outputDir) : fs::u8path(workbookFullName).parent_path();
-    return (base / name).lexically_normal().u8string();
+    fs::path base = !outputDir.empty() ? PathOf(outputDir) : PathOf(workbookFullName).parent_path();
+    return Utf8Of((base / name).lexically_normal());
 }
 
 TCliFrontend::TCliFrontend(const CliOptions& options, std::string dataFolder, std::ostream& out,
@@ -35,8 +50,20 @@ void TCliFrontend::EndProgress()
     }
 }
 
+namespace {
+
+// The import drains no messages: its log lines are where an interrupt is noticed.
+void StopIfInterrupted()
+{
+    if (TCliFrontend::Interrupted)
+        throw std::runtime_error("Megszakítva / interrupted");
+}
+
+}  // namespace
+
 void TCliFrontend::AppendLog(std::string_view line)
 {
+    StopIfInterrupted();
     EndProgress();
     out_ << line << '\n' << std::flush;
     if (progress_) {
@@ -51,16 +78,24 @@ void TCliFrontend::SetLogText(std::string_view text)
     EndProgress();
     if (text.empty())
         return;
-    out_ << text;
-    if (text.back() != '\n')
-        out_ << '\n';
+    // The export's text has CR LF line ends (as in its file); a terminal log has LF.
+    for (size_t start = 0; start < text.size();) {
+        size_t end = text.find('\n', start);
+        std::string_view line = text.substr(start, end == std::string_view::npos ? end : end - start);
+        if (!line.empty() && line.back() == '\r')
+            line.remove_suffix(1);
+        out_ << line << '\n';
+        start = end == std::string_view::npos ? text.size() : end + 1;
+    }
     out_ << std::flush;
 }
 
 void TCliFrontend::SetStatus(int panel, std::string_view text)
 {
-    if (panel == 0)
+    if (panel == 0) {
+        WrittenFiles();  // the previous workbook went through
         workbook_ = std::string(text);
+    }
     else if (panel == 1)
         sheet_ = std::string(text);
     else if (panel == 2 && progress_) {
@@ -71,8 +106,7 @@ void TCliFrontend::SetStatus(int panel, std::string_view text)
 
 void TCliFrontend::ProcessMessages()
 {
-    if (Interrupted)
-        throw std::runtime_error("Megszakítva / interrupted");
+    StopIfInterrupted();
 }
 
 void TCliFrontend::Warning(std::string_view caption, std::string_view text)
@@ -85,9 +119,33 @@ void TCliFrontend::Warning(std::string_view caption, std::string_view text)
 std::optional<std::string> TCliFrontend::AskSaveFileName(std::string_view proposed)
 {
     std::string path = ResolveOutputPath(std::string(proposed), options_.outputDir, workbook_);
-    if (path.empty())
+    if (path.empty()) {
+        // The window would show an empty save dialog; here nobody can fill it in.
+        Warning(Caption(), "Nincs kimeneti fájlnév az első munkalap A2 cellájában / no output file name in cell A2: " +
+                               workbook_);
         return std::nullopt;
+    }
+    pending_ = path;
     return path;
+}
+
+std::vector<std::string> TCliFrontend::WrittenFiles()
+{
+    if (!pending_.empty())
+        written_.push_back(std::move(pending_));
+    pending_.clear();
+    return written_;
+}
+
+std::vector<std::string> TCliFrontend::AskDataFiles()
+{
+    std::vector<std::string> files;
+    for (const std::string& file : options_.dataFiles) {
+        std::error_code error;
+        fs::path full = fs::absolute(PathOf(file), error);
+        files.push_back(error ? file : Utf8Of(full.lexically_normal()));
+    }
+    return files;
 }
 
 std::optional<std::vector<bool>> TCliFrontend::SelectWorkbooks(const std::vector<std::string>& names)
@@ -109,6 +167,7 @@ void TCliFrontend::WorkbookFailed(std::string_view workbookName, std::string_vie
 {
     EndProgress();
     failed_ = true;
+    pending_.clear();
     err_ << "Hiba / failed: " << workbookName;
     if (!reason.empty())
         err_ << ": " << reason;

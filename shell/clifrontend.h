@@ -31,12 +31,16 @@ public:
     void SetBusy(bool) override {}
     void Warning(std::string_view caption, std::string_view text) override;
     std::optional<std::string> AskSaveFileName(std::string_view proposed) override;
-    std::vector<std::string> AskDataFiles() override { return options_.dataFiles; }
+    // The data files of the command line, as full paths (the log shows full paths).
+    std::vector<std::string> AskDataFiles() override;
     std::optional<std::vector<bool>> SelectWorkbooks(const std::vector<std::string>& names) override;
     void WorkbookFailed(std::string_view workbookName, std::string_view reason) override;
 
     // Finishes the progress line, if one is shown.
     void EndProgress();
+    // The files the export has written: the answered save names of the workbooks that
+    // did not fail afterwards.
+    std::vector<std::string> WrittenFiles();
 
 private:
     const CliOptions& options_;
@@ -48,6 +52,8 @@ private:
     bool failed_ = false;
     std::string workbook_;  // status panel 0: the workbook being converted
     std::string sheet_;     // status panel 1
+    std::string pending_;   // the save name of the workbook being converted
+    std::vector<std::string> written_;
     TXMLDocument document_;
 };
 

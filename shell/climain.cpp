@@ -1,30 +1,57 @@
+// korvex-cli: the two menu commands without windows, for batch jobs and scheduled runs.
+
 #include "clifrontend.h"
 #include "clioptions.h"
 #include "commanddrivers.h"
 #include "datafolder.h"
 #include "hostconnect.h"
+#include "officeprocess.h"
 #include "officesession.h"
 
 #include <QCoreApplication>
 #include <QDir>
 
 #include <csignal>
+#include <cstdlib>
 #include <exception>
+#include <filesystem>
 #include <iostream>
 #include <memory>
 #include <unistd.h>
 
 namespace {
 
+namespace fs = std::filesystem;
+
 constexpr int ExitFailed = 1;
 constexpr int ExitUsage = 2;
 
+// The first Ctrl-C (or SIGTERM, SIGHUP) asks the command to stop and kills the private
+// office, so that a call blocked in it returns and everything is cleaned up on the
+// way out; the handler is then reset, so a second one ends the program at once.
 extern "C" void OnInterrupt(int)
 {
     TCliFrontend::Interrupted = true;
+    OfficeProcess::KillAll();
 }
 
-std::string DataFolderFor(const CliOptions& options)
+void CatchInterrupts()
+{
+    struct sigaction action {};
+    action.sa_handler = OnInterrupt;
+    action.sa_flags = SA_RESETHAND;
+    sigemptyset(&action.sa_mask);
+    for (int signal : {SIGINT, SIGTERM, SIGHUP})
+        sigaction(signal, &action, nullptr);
+}
+
+fs::path PathOf(const std::string& utf8)
+{
+    return fs::path(std::u8string(utf8.begin(), utf8.end()));
+}
+
+// --data-folder, else KORVEX_DATA_FOLDER, else the per-user or system-wide folder.
+std::string ChosenDataFolder(const CliOptions& options)
 {
     if (options.dataFolder.empty())
         return QDir::toNativeSeparators(DefaultDataFolder()).toStdString();
@@ -34,28 +61,89 @@ std::string DataFolderFor(const CliOptions& options)
     return folder;
 }
 
+// The office connection used without --open: KORVEX_OFFICE or the default pipe.
+std::string RunningOfficeConnection()
+{
+    const char* chosen = std::getenv("KORVEX_OFFICE");
+    return chosen ? chosen : "";
+}
+
+std::chrono::seconds OfficeStartTimeout()
+{
+    const char* chosen = std::getenv("KORVEX_OFFICE_TIMEOUT");
+    int seconds = chosen ? std::atoi(chosen) : 0;
+    return std::chrono::seconds(seconds > 0 ? seconds : 180);
+}
+
+// What can be checked before an office is started (which takes seconds): the files
+// and folders named on the command line must be there.
+void CheckPaths(const CliOptions& options)
+{
+    for (const std::string& file : options.openFiles)
+        if (!fs::is_regular_file(PathOf(file)))
+            throw std::runtime_error("A fájl nem található: " + file);
+    for (const std::string& file : options.dataFiles)
+        if (!fs::is_regular_file(PathOf(file)))
+            throw std::runtime_error("Az XML fájl nem található: " + file);
+    for (const std::string* folder : {&options.outputDir, &options.saveAsDir})
+        if (!folder->empty() && !fs::is_directory(PathOf(*folder)))
+            throw std::runtime_error("A mappa nem létezik: " + *folder);
+}
+
+void Note(const std::string& text)
+{
+    std::cerr << text << '\n' << std::flush;
+}
+
+// The import, then the storing of the workbooks it filled.
+void RunImport(TCliFrontend& ui, const CliOptions& options, const HostConnector& connect,
+               const std::string& connection, bool privateOffice)
+{
+    RunXMLToExcel(ui, connect);
+    if (TCliFrontend::Interrupted)
+        return;
+    const bool store = options.save || !options.saveAsDir.empty();
+    if (!store) {
+        if (privateOffice)
+            Note("A munkafüzetek nincsenek mentve (--save vagy --save-as) / "
+                 "the workbooks were not saved (use --save or --save-as)");
+        return;
+    }
+    if (ui.Failed()) {
+        // A partly filled workbook is not stored over a good file.
+        Note("A munkafüzetek a hiba miatt nincsenek mentve / the workbooks were not saved because of the failure");
+        return;
+    }
+    for (const std::string& path : StoreWorkbooks(connection, options.workbooks, options.saveAsDir))
+        Note("Mentve / saved: " + path);
+}
+
 // Runs the command; returns the exit status.
 int Run(const CliOptions& options)
 {
-    TCliFrontend ui(options, DataFolderFor(options), std::cout, std::cerr, isatty(STDERR_FILENO) != 0);
-    std::unique_ptr<OfficeSession> office;
-    HostConnector connect = ConnectDefaultHost;
+    TCliFrontend ui(options, ChosenDataFolder(options), std::cout, std::cerr, isatty(STDERR_FILENO) != 0);
     try {
+        CheckPaths(options);
+        std::unique_ptr<OfficeSession> office;
+        HostConnector connect = ConnectDefaultHost;
+        std::string connection = RunningOfficeConnection();
         if (!options.openFiles.empty()) {
-            office = std::make_unique<OfficeSession>();
+            Note("LibreOffice indítása... / starting LibreOffice...");
+            OfficeSession::Options start;
+            start.startTimeout = OfficeStartTimeout();
+            start.cancelled = [] { return TCliFrontend::Interrupted.load(); };
+            office = std::make_unique<OfficeSession>(start);
             for (const std::string& file : options.openFiles)
                 office->Open(file);
             connect = office->Connector();
+            connection = office->Connection();
         }
         if (options.command == CliOptions::Command::Export) {
             RunExcelToXML(ui, connect);
+            for (const std::string& path : ui.WrittenFiles())
+                Note("Kiírva / written: " + path);
         } else {
-            RunXMLToExcel(ui, connect);
-            if (office && !options.save && options.saveAsDir.empty())
-                std::cerr << "A munkafüzetek nincsenek mentve (--save vagy --save-as) / "
-                             "the workbooks were not saved (use --save or --save-as)\n";
-            if (options.save || !options.saveAsDir.empty())
-                StoreWorkbooks(connect, options.workbooks, options.saveAsDir);
+            RunImport(ui, options, connect, connection, office != nullptr);
         }
     } catch (const CliUsageError& error) {
         ui.EndProgress();
@@ -63,10 +151,15 @@ int Run(const CliOptions& options)
         return ExitUsage;
     } catch (const std::exception& error) {
         ui.EndProgress();
-        std::cerr << "Hiba / error: " << error.what() << '\n';
+        if (!TCliFrontend::Interrupted)
+            std::cerr << "Hiba / error: " << error.what() << '\n';
         ui.MarkFailed();
     }
     ui.EndProgress();
+    if (TCliFrontend::Interrupted) {
+        std::cerr << "Megszakítva / interrupted\n";
+        return ExitFailed;
+    }
     return ui.Failed() ? ExitFailed : 0;
 }
 
@@ -83,14 +176,13 @@ int main(int argc, char* argv[])
     try {
         options = ParseCliOptions(args);
     } catch (const CliUsageError& error) {
-        std::cerr << error.what() << "\n\n" << CliHelpText;
+        std::cerr << error.what() << "\nLásd / see: korvex-cli --help\n";
         return ExitUsage;
     }
     if (options.command == CliOptions::Command::Help) {
         std::cout << CliHelpText;
         return 0;
     }
-    std::signal(SIGINT, OnInterrupt);
-    std::signal(SIGTERM, OnInterrupt);
+    CatchInterrupts();
     return Run(options);
 }

@@ -1,5 +1,6 @@
 #include "officefixture.h"
 
+#include "officeprocess.h"
 #include "unoconnection.h"
 
 #include <com/sun/star/beans/PropertyValue.hpp>
@@ -28,17 +29,7 @@
 
 #include <cctype>
 #include <chrono>
-#include <cstdlib>
-#include <fcntl.h>
-#include <poll.h>
-#include <fstream>
 #include <map>
-#include <signal.h>
-#include <sstream>
-#include <sys/stat.h>
-#include <sys/wait.h>
-#include <thread>
-#include <unistd.h>
 
 namespace fs = std::filesystem;
 using namespace css;
@@ -46,8 +37,6 @@ using namespace css;
 namespace {
 
 constexpr auto StartTimeout = std::chrono::seconds(180);
-constexpr auto StopTimeout = std::chrono::seconds(30);
-constexpr auto PollInterval = std::chrono::milliseconds(25);
 
 template <class Call>
 auto OfficeCall(const std::string& what, Call&& call) -> decltype(call())
@@ -93,82 +82,17 @@ uno::Sequence<beans::PropertyValue> Properties(const std::vector<std::pair<const
     return properties;
 }
 
-bool IsExecutable(const fs::path& file)
-{
-    return !file.empty() && ::access(file.c_str(), X_OK) == 0 && !fs::is_directory(file);
-}
-
-std::string LogTail(const fs::path& log)
-{
-    std::ifstream in(log);
-    std::stringstream text;
-    text << in.rdbuf();
-    std::string all = text.str();
-    return all.size() > 2000 ? all.substr(all.size() - 2000) : all;
-}
-
-// Whether the process has ended, without reaping it: its process group id stays
-// reserved until waitpid, so the group can still be killed safely.
-bool HasEnded(pid_t pid)
-{
-    siginfo_t info{};
-    return ::waitid(P_PID, static_cast<id_t>(pid), &info, WEXITED | WNOHANG | WNOWAIT) == 0 && info.si_pid == pid;
-}
-
-// Runs in a child of the test process, as the leader of a process group of its own
-// that also holds the office (the launcher and soffice.bin). It ends with the office,
-// and ends the whole group when the test process goes without stopping the office
-// (a crash or an abort): then the read end of the lifeline sees end-of-file. Only
-// async-signal-safe calls from here on.
-[[noreturn]] void Supervise(int lifeline, char* const* argv, const char* logPath)
-{
-    ::setpgid(0, 0);
-    pid_t office = ::fork();
-    if (office == 0) {
-        int out = ::open(logPath, O_WRONLY | O_CREAT | O_TRUNC, 0600);
-        int in = ::open("/dev/null", O_RDONLY);
-        if (out >= 0) {
-            ::dup2(out, 1);
-            ::dup2(out, 2);
-        }
-        if (in >= 0)
-            ::dup2(in, 0);
-        ::close_range(3, ~0U, 0);  // no connection of the test process leaks into the office
-        ::execv(argv[0], argv);
-        ::_exit(127);
-    }
-    if (office < 0)
-        ::_exit(126);
-    for (;;) {
-        pollfd watch{lifeline, POLLIN, 0};
-        int ready = ::poll(&watch, 1, 100);
-        int status = 0;
-        if (::waitpid(office, &status, WNOHANG) == office)
-            ::_exit(WIFEXITED(status) ? WEXITSTATUS(status) : 125);
-        if (ready > 0) {
-            ::kill(0, SIGKILL);
-            ::_exit(124);
-        }
-    }
-}
-
 }  // namespace
 
 struct OfficeFixture::Impl {
-    fs::path root;
+    std::unique_ptr<OfficeProcess> process;
     fs::path files;
-    fs::path log;
     std::string connection;
-    pid_t pid = -1;      // the supervisor, leader of the office's process group
-    int keepAlive = -1;  // the write end of its lifeline
-    std::unique_ptr<UnoConnection> link;
     uno::Reference<frame::XDesktop2> desktop;
     std::map<int, uno::Reference<lang::XComponent>> documents;
     int nextHandle = 1;
 
     void Start();
-    void Spawn(const std::string& program, const std::vector<std::string>& arguments);
-    void WaitUntilAccepting(const std::string& url);
     void Stop();
 
     uno::Reference<lang::XComponent> Load(const rtl::OUString& url);
@@ -178,109 +102,27 @@ struct OfficeFixture::Impl {
 
 void OfficeFixture::Impl::Start()
 {
-    std::string program = FindOffice();
-    if (program.empty())
+    if (FindOffice().empty())
         throw OfficeError("LibreOffice (soffice) is not installed");
-
-    const char* tmp = std::getenv("TMPDIR");
-    std::string pattern = std::string(tmp && *tmp ? tmp : "/tmp") + "/korvex-office-XXXXXX";
-    if (!::mkdtemp(pattern.data()))
-        throw OfficeError("cannot create a temporary folder for the office");
-    root = pattern;
-    files = root / "files";
-    log = root / "office.log";
-    fs::create_directories(files);
-
-    static int started = 0;
-    std::string pipe = "korvex-test-" + std::to_string(::getpid()) + "-" + std::to_string(++started);
-    connection = "pipe,name=" + pipe;
-    Spawn(program, {"--headless", "--invisible", "--norestore", "--nologo", "--nodefault", "--nolockcheck",
-                    "-env:UserInstallation=" + ToUtf8(FileUrl(root / "profile")),
-                    "--accept=" + connection + ";urp;StarOffice.ComponentContext"});
-    WaitUntilAccepting("uno:" + connection + ";urp;StarOffice.ComponentContext");
-}
-
-void OfficeFixture::Impl::Spawn(const std::string& program, const std::vector<std::string>& arguments)
-{
-    // Everything the children need is prepared before fork: they may only make
-    // async-signal-safe calls.
-    std::vector<std::string> texts{program};
-    texts.insert(texts.end(), arguments.begin(), arguments.end());
-    std::vector<char*> argv;
-    for (std::string& text : texts)
-        argv.push_back(text.data());
-    argv.push_back(nullptr);
-    std::string logPath = log.string();
-    int lifeline[2];
-    if (::pipe2(lifeline, O_CLOEXEC) != 0)
-        throw OfficeError("cannot start " + program);
-
-    pid = ::fork();
-    if (pid < 0) {
-        ::close(lifeline[0]);
-        ::close(lifeline[1]);
-        throw OfficeError("cannot start " + program);
-    }
-    if (pid == 0) {
-        ::close(lifeline[1]);
-        Supervise(lifeline[0], argv.data(), logPath.c_str());
-    }
-    ::close(lifeline[0]);
-    keepAlive = lifeline[1];
-    ::setpgid(pid, pid);
-}
-
-void OfficeFixture::Impl::WaitUntilAccepting(const std::string& url)
-{
-    auto deadline = std::chrono::steady_clock::now() + StartTimeout;
-    for (;;) {
-        try {
-            link = std::make_unique<UnoConnection>(url);
-            desktop = link->Desktop();
-            return;
-        } catch (const HostError& e) {
-            link.reset();
-            if (HasEnded(pid)) {
-                Stop();
-                throw OfficeError("the office ended before it accepted connections:\n" + LogTail(log));
-            }
-            if (std::chrono::steady_clock::now() > deadline) {
-                Stop();
-                throw OfficeError(std::string("the office does not accept connections: ") + e.what());
-            }
-        }
-        std::this_thread::sleep_for(PollInterval);
+    OfficeProcess::Options options;
+    options.pipePrefix = "korvex-test";
+    options.startTimeout = StartTimeout;
+    try {
+        process = std::make_unique<OfficeProcess>(options);
+        files = process->Folder() / "files";
+        fs::create_directories(files);
+        connection = process->Connection();
+        desktop = process->Link().Desktop();
+    } catch (const HostError& e) {
+        throw OfficeError(std::string("the office did not start: ") + e.what());
     }
 }
 
 void OfficeFixture::Impl::Stop()
 {
-    if (pid > 0) {
-        if (desktop.is()) {
-            try {
-                desktop->terminate();
-            } catch (...) {
-                // The bridge goes down with the office; that is the expected end.
-            }
-        }
-        documents.clear();
-        desktop.clear();
-        link.reset();
-        auto deadline = std::chrono::steady_clock::now() + StopTimeout;
-        while (!HasEnded(pid) && std::chrono::steady_clock::now() < deadline)
-            std::this_thread::sleep_for(PollInterval);
-        ::kill(-pid, SIGKILL);  // stragglers of the group, or all of it after the timeout
-        ::waitpid(pid, nullptr, 0);
-        pid = -1;
-    }
-    if (keepAlive >= 0) {
-        ::close(keepAlive);
-        keepAlive = -1;
-    }
-    std::error_code ignored;
-    if (!root.empty())
-        fs::remove_all(root, ignored);
-    root.clear();
+    documents.clear();
+    desktop.clear();
+    process.reset();  // ends the office and removes its folder
 }
 
 uno::Reference<lang::XComponent> OfficeFixture::Impl::Load(const rtl::OUString& url)
@@ -412,18 +254,7 @@ const char* TypeName(table::CellContentType type)
 
 std::string OfficeFixture::FindOffice()
 {
-    if (const char* chosen = std::getenv("KORVEX_SOFFICE"); chosen && *chosen)
-        return IsExecutable(chosen) ? chosen : "";
-    if (const char* path = std::getenv("PATH")) {
-        std::stringstream folders(path);
-        for (std::string folder; std::getline(folders, folder, ':');) {
-            fs::path candidate = fs::path(folder.empty() ? "." : folder) / "soffice";
-            if (IsExecutable(candidate))
-                return candidate.string();
-        }
-    }
-    fs::path installed = "/usr/lib/libreoffice/program/soffice";
-    return IsExecutable(installed) ? installed.string() : "";
+    return OfficeProcess::FindOffice();
 }
 
 OfficeFixture::OfficeFixture()
@@ -444,7 +275,7 @@ OfficeFixture::~OfficeFixture()
 
 void OfficeFixture::Terminate()
 {
-    if (!impl_->desktop.is() && impl_->pid < 0)
+    if (!impl_->desktop.is() && !impl_->process)
         return;
     try {
         CloseAll();
@@ -489,7 +320,7 @@ int OfficeFixture::CreateDocument(const std::vector<Sheet>& sheets)
 {
     return OfficeCall("creating a document", [&] {
         int document = impl_->Keep(impl_->Load("private:factory/scalc"));
-        Fill(impl_->link->RemoteContext(), impl_->Document(document), sheets);
+        Fill(impl_->process->Link().RemoteContext(), impl_->Document(document), sheets);
         return document;
     });
 }
@@ -555,6 +386,6 @@ void OfficeFixture::Type(int document, int sheet, const std::string& cellName, c
     OfficeCall("typing into " + cellName,
                [&] {
                    uno::Reference<lang::XComponent> component = impl_->Document(document);
-                   TypeInto(impl_->link->RemoteContext(), component, CellNamed(component, sheet, cellName), input);
+                   TypeInto(impl_->process->Link().RemoteContext(), component, CellNamed(component, sheet, cellName), input);
                });
 }

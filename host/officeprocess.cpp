@@ -1,0 +1,308 @@
+#include "officeprocess.h"
+
+#include "hostbackend.h"
+#include "unoconnection.h"
+#include "unohost.h"
+
+#include <osl/file.hxx>
+
+#include <array>
+#include <atomic>
+#include <cerrno>
+#include <csignal>
+#include <cstdlib>
+#include <fcntl.h>
+#include <fstream>
+#include <poll.h>
+#include <sstream>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <thread>
+#include <unistd.h>
+#include <vector>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr auto StopTimeout = std::chrono::seconds(30);
+constexpr auto PollInterval = std::chrono::milliseconds(25);
+
+// The process groups of the offices running now, for KillAll. A fixed table of
+// lock-free atomics: a signal handler may read it at any moment.
+std::array<std::atomic<pid_t>, 16> RunningGroups{};
+static_assert(std::atomic<pid_t>::is_always_lock_free);
+
+void RememberGroup(pid_t group)
+{
+    for (auto& slot : RunningGroups) {
+        pid_t empty = 0;
+        if (slot.compare_exchange_strong(empty, group))
+            return;
+    }
+    // More offices than slots: that one is not killed on a signal, but still stopped.
+}
+
+void ForgetGroup(pid_t group)
+{
+    for (auto& slot : RunningGroups) {
+        pid_t expected = group;
+        slot.compare_exchange_strong(expected, 0);
+    }
+}
+
+bool IsExecutable(const fs::path& file)
+{
+    return !file.empty() && ::access(file.c_str(), X_OK) == 0 && !fs::is_directory(file);
+}
+
+// Whether the process has ended, without reaping it: its process group id stays
+// reserved until waitpid, so the group can still be killed safely.
+bool HasEnded(pid_t pid)
+{
+    siginfo_t info{};
+    return ::waitid(P_PID, static_cast<id_t>(pid), &info, WEXITED | WNOHANG | WNOWAIT) == 0 && info.si_pid == pid;
+}
+
+std::string FileUrl(const fs::path& path)
+{
+    rtl::OUString url;
+    if (osl::FileBase::getFileURLFromSystemPath(FromUtf8(path.string()), url) != osl::FileBase::E_None)
+        throw HostError("Nem képezhető fájl-URL: " + path.string());
+    return ToUtf8(url);
+}
+
+// Settings of the private profile. Without lock files, an office that has to be
+// killed leaves no ".~lock.<name>#" beside the user's workbooks.
+void WriteProfileSettings(const fs::path& profile)
+{
+    fs::create_directories(profile / "user");
+    std::ofstream settings(profile / "user" / "registrymodifications.xcu");
+    settings << "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+                "<oor:items xmlns:oor=\"http://openoffice.org/2001/registry\" "
+                "xmlns:xs=\"http://www.w3.org/2001/XMLSchema\" "
+                "xmlns:xsi=\"http://www.w3.org/2001/XMLSchema-instance\">\n"
+                "<item oor:path=\"/org.openoffice.Office.Common/Misc\">"
+                "<prop oor:name=\"UseLocking\" oor:op=\"fuse\"><value>false</value></prop></item>\n"
+                "</oor:items>\n";
+    if (!settings)
+        throw HostError("A LibreOffice profilja nem írható: " + profile.string());
+}
+
+// Runs in a child of the owner, as the leader of a process group of its own that also
+// holds the office (the launcher and soffice.bin). It ends with the office, and ends
+// the whole group when the owner goes without stopping the office: then the read end
+// of the lifeline sees end-of-file. Only async-signal-safe calls from here on.
+[[noreturn]] void Supervise(int lifeline, char* const* argv, const char* logPath)
+{
+    ::setpgid(0, 0);
+    sigset_t none;
+    ::sigemptyset(&none);
+    ::sigprocmask(SIG_SETMASK, &none, nullptr);
+    ::signal(SIGINT, SIG_IGN);  // Ctrl-C is the owner's business; it stops the office
+    ::signal(SIGTERM, SIG_DFL);
+    ::signal(SIGPIPE, SIG_DFL);
+
+    // Hold none of the owner's files (a pipe its caller reads to the end, for one).
+    int null = ::open("/dev/null", O_RDWR);
+    if (null >= 0) {
+        ::dup2(null, 0);
+        ::dup2(null, 1);
+        ::dup2(null, 2);
+    }
+    if (lifeline > 3)
+        ::close_range(3, static_cast<unsigned>(lifeline) - 1, 0);
+    ::close_range(static_cast<unsigned>(lifeline) + 1, ~0U, 0);
+
+    pid_t office = ::fork();
+    if (office == 0) {
+        ::signal(SIGINT, SIG_DFL);
+        int out = ::open(logPath, O_WRONLY | O_CREAT | O_TRUNC, 0600);
+        if (out >= 0) {
+            ::dup2(out, 1);
+            ::dup2(out, 2);
+        }
+        ::close_range(3, ~0U, 0);
+        ::execv(argv[0], argv);
+        ::_exit(127);
+    }
+    if (office < 0)
+        ::_exit(126);
+    for (;;) {
+        pollfd watch{lifeline, POLLIN, 0};
+        int ready = ::poll(&watch, 1, 100);
+        int status = 0;
+        if (::waitpid(office, &status, WNOHANG) == office)
+            ::_exit(WIFEXITED(status) ? WEXITSTATUS(status) : 125);
+        if (ready > 0) {
+            ::kill(0, SIGKILL);
+            ::_exit(124);
+        }
+    }
+}
+
+std::string UniquePipe(const std::string& prefix)
+{
+    static std::atomic<int> started{0};
+    return prefix + "-" + std::to_string(::getpid()) + "-" + std::to_string(++started);
+}
+
+}  // namespace
+
+std::string OfficeProcess::FindOffice()
+{
+    if (const char* chosen = std::getenv("KORVEX_SOFFICE"); chosen && *chosen)
+        return IsExecutable(chosen) ? chosen : "";
+    if (const char* path = std::getenv("PATH")) {
+        std::stringstream folders(path);
+        for (std::string folder; std::getline(folders, folder, ':');) {
+            fs::path candidate = fs::path(folder.empty() ? "." : folder) / "soffice";
+            if (IsExecutable(candidate))
+                return candidate.string();
+        }
+    }
+    fs::path installed = "/usr/lib/libreoffice/program/soffice";
+    return IsExecutable(installed) ? installed.string() : "";
+}
+
+OfficeProcess::OfficeProcess(const Options& options)
+{
+    std::string program = FindOffice();
+    if (program.empty())
+        throw HostError("A LibreOffice (soffice) nincs telepítve, vagy a KORVEX_SOFFICE rossz programot ad meg");
+
+    const char* tmp = std::getenv("TMPDIR");
+    std::string pattern = std::string(tmp && *tmp ? tmp : "/tmp") + "/" + options.pipePrefix + "-XXXXXX";
+    if (!::mkdtemp(pattern.data()))
+        throw HostError("Nem hozható létre ideiglenes mappa a LibreOffice-nak: " + pattern);
+    root_ = pattern;
+    try {
+        WriteProfileSettings(root_ / "profile");
+        connection_ = "pipe,name=" + UniquePipe(options.pipePrefix);
+        Spawn(program, FileUrl(root_ / "profile"));
+        WaitUntilAccepting(options);
+    } catch (...) {
+        Stop();
+        throw;
+    }
+}
+
+OfficeProcess::~OfficeProcess()
+{
+    Stop();
+}
+
+void OfficeProcess::Spawn(const std::string& program, const std::string& profileUrl)
+{
+    // Everything the children need is prepared before fork: they may only make
+    // async-signal-safe calls.
+    std::vector<std::string> texts{program,         "--headless",    "--invisible",
+                                   "--norestore",   "--nologo",      "--nodefault",
+                                   "--nolockcheck", "-env:UserInstallation=" + profileUrl,
+                                   "--accept=" + connection_ + ";urp;StarOffice.ComponentContext"};
+    std::vector<char*> argv;
+    for (std::string& text : texts)
+        argv.push_back(text.data());
+    argv.push_back(nullptr);
+    std::string logPath = (root_ / "office.log").string();
+    int lifeline[2];
+    if (::pipe2(lifeline, O_CLOEXEC) != 0)
+        throw HostError("A LibreOffice nem indítható: " + program);
+
+    pid_t child = ::fork();
+    if (child < 0) {
+        ::close(lifeline[0]);
+        ::close(lifeline[1]);
+        throw HostError("A LibreOffice nem indítható: " + program);
+    }
+    if (child == 0) {
+        ::close(lifeline[1]);
+        Supervise(lifeline[0], argv.data(), logPath.c_str());
+    }
+    ::close(lifeline[0]);
+    lifeline_ = lifeline[1];
+    supervisor_ = child;
+    // Both sides set the group, so it exists before either goes on.
+    ::setpgid(child, child);
+    RememberGroup(child);
+}
+
+void OfficeProcess::WaitUntilAccepting(const Options& options)
+{
+    const std::string url = OfficeConnectionUrl(connection_);
+    auto deadline = std::chrono::steady_clock::now() + options.startTimeout;
+    for (;;) {
+        try {
+            link_ = std::make_unique<UnoConnection>(url);
+            link_->Desktop();  // answers only once the office has finished starting
+            return;
+        } catch (const HostError& e) {
+            link_.reset();
+            if (HasEnded(supervisor_))
+                throw HostError("A LibreOffice leállt, mielőtt fogadta volna a kapcsolatot:\n" + LogTail());
+            if (options.cancelled && options.cancelled())
+                throw HostError("A LibreOffice indítása megszakítva");
+            if (std::chrono::steady_clock::now() > deadline)
+                throw HostError("A LibreOffice " + std::to_string(options.startTimeout.count()) +
+                                " másodperc alatt sem fogadta a kapcsolatot (" + e.what() + ")");
+        }
+        std::this_thread::sleep_for(PollInterval);
+    }
+}
+
+UnoConnection& OfficeProcess::Link()
+{
+    if (!link_)
+        throw HostError("A LibreOffice már leállt");
+    return *link_;
+}
+
+void OfficeProcess::Stop() noexcept
+{
+    if (supervisor_ > 0) {
+        if (link_) {
+            try {
+                link_->Desktop()->terminate();
+            } catch (...) {
+                // The bridge goes down with the office (or the office is gone already).
+            }
+        }
+        link_.reset();
+        auto deadline = std::chrono::steady_clock::now() + StopTimeout;
+        while (!HasEnded(supervisor_) && std::chrono::steady_clock::now() < deadline)
+            std::this_thread::sleep_for(PollInterval);
+        ForgetGroup(supervisor_);
+        ::kill(-supervisor_, SIGKILL);  // stragglers of the group, or all of it after the timeout
+        while (::waitpid(supervisor_, nullptr, 0) < 0 && errno == EINTR) {
+        }
+        supervisor_ = -1;
+    }
+    link_.reset();
+    if (lifeline_ >= 0) {
+        ::close(lifeline_);
+        lifeline_ = -1;
+    }
+    if (!root_.empty()) {
+        std::error_code ignored;
+        fs::remove_all(root_, ignored);
+        root_.clear();
+    }
+}
+
+void OfficeProcess::KillAll() noexcept
+{
+    for (auto& slot : RunningGroups) {
+        pid_t group = slot.load();
+        if (group > 0)
+            ::kill(-group, SIGKILL);
+    }
+}
+
+std::string OfficeProcess::LogTail() const
+{
+    std::ifstream in(root_ / "office.log");
+    std::stringstream text;
+    text << in.rdbuf();
+    std::string all = text.str();
+    return all.size() > 2000 ? all.substr(all.size() - 2000) : all;
+}

@@ -1,0 +1,347 @@
+#include "officesession.h"
+
+#include "officeprocess.h"
+#include "unoconnection.h"
+#include "unohost.h"
+
+#include <com/sun/star/beans/PropertyValue.hpp>
+#include <com/sun/star/container/XEnumeration.hpp>
+#include <com/sun/star/container/XEnumerationAccess.hpp>
+#include <com/sun/star/document/MacroExecMode.hpp>
+#include <com/sun/star/frame/XComponentLoader.hpp>
+#include <com/sun/star/frame/XModel.hpp>
+#include <com/sun/star/frame/XStorable.hpp>
+#include <com/sun/star/frame/XTitle.hpp>
+#include <com/sun/star/sheet/XSpreadsheetDocument.hpp>
+#include <com/sun/star/util/XCloseable.hpp>
+#include <com/sun/star/util/XModifiable.hpp>
+#include <osl/file.hxx>
+
+#include <atomic>
+#include <filesystem>
+#include <set>
+#include <unistd.h>
+#include <utility>
+
+namespace fs = std::filesystem;
+using namespace css;
+
+namespace {
+
+fs::path PathOf(std::string_view utf8)
+{
+    return fs::path(std::u8string(utf8.begin(), utf8.end()));
+}
+
+std::string Utf8Of(const fs::path& path)
+{
+    std::u8string text = path.u8string();
+    return std::string(text.begin(), text.end());
+}
+
+rtl::OUString FileUrl(const fs::path& path)
+{
+    rtl::OUString url;
+    if (osl::FileBase::getFileURLFromSystemPath(FromUtf8(Utf8Of(path)), url) != osl::FileBase::E_None)
+        throw HostError("Nem képezhető fájl-URL: " + Utf8Of(path));
+    return url;
+}
+
+std::string SystemPath(const rtl::OUString& url)
+{
+    rtl::OUString path;
+    if (osl::FileBase::getSystemPathFromFileURL(url, path) != osl::FileBase::E_None)
+        return {};
+    return ToUtf8(path);
+}
+
+uno::Sequence<beans::PropertyValue> Properties(const std::vector<std::pair<const char*, uno::Any>>& values)
+{
+    uno::Sequence<beans::PropertyValue> properties(static_cast<sal_Int32>(values.size()));
+    beans::PropertyValue* out = properties.getArray();
+    for (const auto& [name, value] : values) {
+        out->Name = rtl::OUString::createFromAscii(name);
+        out->Value = value;
+        ++out;
+    }
+    return properties;
+}
+
+std::vector<uno::Reference<frame::XModel>> SpreadsheetModels(const uno::Reference<frame::XDesktop2>& desktop)
+{
+    std::vector<uno::Reference<frame::XModel>> models;
+    uno::Reference<container::XEnumeration> components = desktop->getComponents()->createEnumeration();
+    while (components->hasMoreElements()) {
+        uno::Reference<sheet::XSpreadsheetDocument> document(components->nextElement(), uno::UNO_QUERY);
+        uno::Reference<frame::XModel> model(document, uno::UNO_QUERY);
+        if (model.is())
+            models.push_back(model);
+    }
+    return models;
+}
+
+// The name the host lists a workbook under: its file path, or its title when it was
+// never saved (see the LibreOffice backend).
+std::string ListedName(const uno::Reference<frame::XModel>& model)
+{
+    rtl::OUString url = model->getURL();
+    if (url.isEmpty())
+        return ToUtf8(uno::Reference<frame::XTitle>(model, uno::UNO_QUERY_THROW)->getTitle());
+    std::string path = SystemPath(url);
+    return path.empty() ? ToUtf8(url) : path;
+}
+
+void CloseQuietly(const uno::Reference<uno::XInterface>& component)
+{
+    try {
+        uno::Reference<util::XCloseable> closeable(component, uno::UNO_QUERY);
+        if (closeable.is()) {
+            closeable->close(true);
+            return;
+        }
+        uno::Reference<lang::XComponent> disposable(component, uno::UNO_QUERY);
+        if (disposable.is())
+            disposable->dispose();
+    } catch (...) {
+        // Ending the office closes whatever is left.
+    }
+}
+
+// A file in the target folder that becomes the target by a rename; removed when the
+// store does not get that far.
+class TempSibling {
+public:
+    explicit TempSibling(const fs::path& target)
+    {
+        static std::atomic<int> counter{0};
+        path_ = target.parent_path() /
+                ("." + Utf8Of(target.filename()) + ".korvex-" + std::to_string(::getpid()) + "-" +
+                 std::to_string(++counter) + ".tmp");
+    }
+    ~TempSibling()
+    {
+        if (!path_.empty()) {
+            std::error_code ignored;
+            fs::remove(path_, ignored);
+        }
+    }
+    TempSibling(const TempSibling&) = delete;
+    TempSibling& operator=(const TempSibling&) = delete;
+
+    const fs::path& Path() const { return path_; }
+    void Release() { path_.clear(); }
+
+private:
+    fs::path path_;
+};
+
+// The filter (and its options) the workbook was loaded with, so it is stored in the
+// same format; a workbook that was never loaded from a file gets its extension's format.
+uno::Sequence<beans::PropertyValue> StoreFilter(const uno::Reference<frame::XModel>& model, const fs::path& target)
+{
+    rtl::OUString filter, filterOptions;
+    const uno::Sequence<beans::PropertyValue> loaded = model->getArgs();
+    for (const beans::PropertyValue& argument : loaded) {
+        if (argument.Name == "FilterName")
+            argument.Value >>= filter;
+        else if (argument.Name == "FilterOptions")
+            argument.Value >>= filterOptions;
+    }
+    if (filter.isEmpty()) {
+        std::string extension = target.extension().string();
+        if (extension == ".xlsx")
+            filter = "Calc MS Excel 2007 XML";
+        else if (extension == ".xls")
+            filter = "MS Excel 97";
+        else if (extension == ".ods")
+            filter = "calc8";
+        else
+            throw HostError("Ismeretlen munkafüzet-formátum: " + Utf8Of(target));
+    }
+    std::vector<std::pair<const char*, uno::Any>> values{{"FilterName", uno::Any(filter)},
+                                                         {"Overwrite", uno::Any(true)}};
+    if (!filterOptions.isEmpty())
+        values.emplace_back("FilterOptions", uno::Any(filterOptions));
+    return Properties(values);
+}
+
+void StoreAtomically(const uno::Reference<frame::XModel>& model, const fs::path& target)
+{
+    const std::string name = Utf8Of(target);
+    if (!fs::is_directory(target.parent_path()))
+        throw HostError("A mappa nem létezik: " + Utf8Of(target.parent_path()));
+    TempSibling temp(target);
+    try {
+        uno::Reference<frame::XStorable>(model, uno::UNO_QUERY_THROW)
+            ->storeToURL(FileUrl(temp.Path()), StoreFilter(model, target));
+    } catch (const uno::Exception&) {
+        throw HostError("A munkafüzet nem menthető: " + name + " (" + CaughtUnoExceptionText() + ")");
+    }
+    std::error_code error;
+    fs::file_status original = fs::status(target, error);
+    if (!error && fs::exists(original))
+        fs::permissions(temp.Path(), original.permissions(), error);  // keep the file's own rights
+    error.clear();
+    fs::rename(temp.Path(), target, error);
+    if (error)
+        throw HostError("A munkafüzet nem menthető: " + name + " (" + error.message() + ")");
+    temp.Release();
+}
+
+}  // namespace
+
+struct OfficeSession::Impl {
+    std::unique_ptr<OfficeProcess> process;
+    std::string connection;
+    uno::Reference<frame::XDesktop2> desktop;
+    std::set<fs::path> opened;
+};
+
+OfficeSession::OfficeSession(const Options& options)
+    : impl_(std::make_unique<Impl>())
+{
+    OfficeProcess::Options start;
+    start.pipePrefix = "korvex-cli";
+    start.startTimeout = options.startTimeout;
+    start.cancelled = options.cancelled;
+    impl_->process = std::make_unique<OfficeProcess>(start);
+    impl_->connection = impl_->process->Connection();
+    try {
+        impl_->desktop = impl_->process->Link().Desktop();
+    } catch (...) {
+        impl_->process->Stop();
+        throw;
+    }
+}
+
+OfficeSession::~OfficeSession()
+{
+    Stop();
+}
+
+void OfficeSession::Stop() noexcept
+{
+    if (impl_->desktop.is()) {
+        try {
+            uno::Reference<container::XEnumeration> components =
+                impl_->desktop->getComponents()->createEnumeration();
+            std::vector<uno::Reference<uno::XInterface>> open;
+            while (components->hasMoreElements())
+                open.emplace_back(components->nextElement(), uno::UNO_QUERY);
+            for (const auto& component : open)
+                CloseQuietly(component);
+        } catch (...) {
+            // The office may be gone already (killed on a signal); Stop ends what is left.
+        }
+        impl_->desktop.clear();
+    }
+    if (impl_->process)
+        impl_->process->Stop();
+}
+
+void OfficeSession::Open(const std::string& file)
+{
+    std::error_code error;
+    fs::path path = fs::absolute(PathOf(file), error).lexically_normal();
+    if (error || !fs::is_regular_file(path))
+        throw HostError("A fájl nem található: " + file);
+    fs::path identity = fs::weakly_canonical(path, error);
+    if (!impl_->opened.insert(error ? path : identity).second)
+        throw HostError("A fájl már meg van nyitva: " + file);
+    if (!impl_->desktop.is())
+        throw HostError("A LibreOffice már leállt, a fájl nem nyitható meg: " + file);
+
+    uno::Reference<lang::XComponent> document;
+    try {
+        document = uno::Reference<frame::XComponentLoader>(impl_->desktop, uno::UNO_QUERY_THROW)
+                       ->loadComponentFromURL(
+                           FileUrl(path), "_blank", 0,
+                           Properties({{"Hidden", uno::Any(true)},
+                                       {"MacroExecutionMode", uno::Any(document::MacroExecMode::NEVER_EXECUTE)}}));
+    } catch (const uno::Exception&) {
+        throw HostError("A fájl nem nyitható meg: " + file + " (" + CaughtUnoExceptionText() + ")");
+    }
+    if (!document.is())
+        throw HostError("A fájl nem nyitható meg: " + file);
+    if (!uno::Reference<sheet::XSpreadsheetDocument>(document, uno::UNO_QUERY).is()) {
+        CloseQuietly(document);
+        throw HostError("A fájl nem munkafüzet: " + file);
+    }
+}
+
+const std::string& OfficeSession::Connection() const
+{
+    return impl_->connection;
+}
+
+HostConnector OfficeSession::Connector() const
+{
+    return [connection = impl_->connection] { return ConnectLibreOfficeAt(connection); };
+}
+
+std::vector<std::string> StoreWorkbooks(std::string_view connection, const std::vector<int>& positions,
+                                        const std::string& saveAsDir)
+{
+    std::shared_ptr<HostBackend> host = ConnectLibreOfficeAt(connection);
+    if (!host)
+        throw HostError("A LibreOffice nem érhető el (" + OfficeConnectionUrl(connection) + ")");
+    const int count = host->WorkbookCount();
+    std::vector<int> chosen = positions;
+    if (chosen.empty()) {
+        for (int position = 1; position <= count; ++position)
+            chosen.push_back(position);
+    }
+
+    // Which file each chosen workbook goes to, all settled before anything is stored.
+    std::vector<std::pair<std::string, fs::path>> plan;  // listed name, target
+    std::set<fs::path> targets;
+    for (int position : chosen) {
+        if (position < 1 || position > count)
+            throw HostError("Nincs " + std::to_string(position) + ". munkafüzet");
+        std::string name = host->WorkbookFullName(position);
+        fs::path source = PathOf(name);
+        if (!source.is_absolute())
+            throw HostError("A munkafüzetnek nincs fájlja, nem menthető: " + name);
+        fs::path target = saveAsDir.empty() ? source : PathOf(saveAsDir) / source.filename();
+        if (!targets.insert(fs::absolute(target).lexically_normal()).second)
+            throw HostError("Két munkafüzet ugyanabba a fájlba kerülne: " + Utf8Of(target));
+        plan.emplace_back(std::move(name), std::move(target));
+    }
+
+    UnoConnection link(OfficeConnectionUrl(connection));
+    std::vector<uno::Reference<frame::XModel>> models;
+    try {
+        models = SpreadsheetModels(link.Desktop());
+    } catch (const uno::Exception&) {
+        throw HostError("A munkafüzetek nem olvashatók: " + CaughtUnoExceptionText());
+    }
+
+    std::vector<std::string> written;
+    for (const auto& [name, target] : plan) {
+        uno::Reference<frame::XModel> model;
+        try {
+            for (const auto& candidate : models) {
+                if (ListedName(candidate) == name) {
+                    model = candidate;
+                    break;
+                }
+            }
+        } catch (const uno::Exception&) {
+            throw HostError("A munkafüzetek nem olvashatók: " + CaughtUnoExceptionText());
+        }
+        if (!model.is())
+            throw HostError("A munkafüzet már nincs megnyitva: " + name);
+        StoreAtomically(model, target);
+        if (saveAsDir.empty()) {
+            try {
+                uno::Reference<util::XModifiable> modifiable(model, uno::UNO_QUERY);
+                if (modifiable.is())
+                    modifiable->setModified(false);  // it is saved where it came from
+            } catch (const uno::Exception&) {
+                // Only the office's "modified" mark; the file is written.
+            }
+        }
+        written.push_back(Utf8Of(target));
+    }
+    return written;
+}
