@@ -7,7 +7,7 @@
 set -eu
 cd "$(dirname "$0")/.."
 BUILD=${1:-build}
-OUT=${2:-gallery-screenshots}
+OUT=${2:-$BUILD/gallery-screenshots}
 GALLERY="$BUILD/library/listheader/gallery/korvex-gallery"
 [ -x "$GALLERY" ] || { echo "no $GALLERY: build the korvex-gallery target first" >&2; exit 1; }
 mkdir -p "$OUT"
