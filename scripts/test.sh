@@ -27,6 +27,9 @@ step "tests under the sanitizers"
 ASAN_OPTIONS=detect_leaks=0 UBSAN_OPTIONS=print_stacktrace=1 \
     ctest --test-dir build-asan --output-on-failure -j "$JOBS" --timeout 900
 
+step "gallery screenshots"
+scripts/gallery-screenshot.sh build build/gallery-screenshots
+
 if [ -x tests/fuzz/run-fuzzers.sh ]; then
     step "fuzzers (${FUZZ_SECONDS} s each)"
     tests/fuzz/run-fuzzers.sh "$FUZZ_SECONDS"
