@@ -7,6 +7,7 @@
 #include <ole2.h>
 #include <oleauto.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <string>
 #include <utility>
@@ -113,6 +114,14 @@ public:
         Variant v;
         v.value_.bstrVal = Bstr(Wide(text)).Release();
         v.value_.vt = VT_BSTR;
+        return v;
+    }
+    // Takes over an array of VARIANTs.
+    static Variant Array(SAFEARRAY* adopted)
+    {
+        Variant v;
+        v.value_.parray = adopted;
+        v.value_.vt = VT_ARRAY | VT_VARIANT;
         return v;
     }
 
@@ -311,6 +320,58 @@ CellValue CellValueOf(const Variant& value)
     throw HostError("Excel gave a cell value of an unknown kind (" + std::to_string(v.vt) + ")");
 }
 
+// "A1", "XFD1048576": Excel's own names of cells.
+std::string ColumnLetters(int column)
+{
+    std::string letters;
+    for (; column > 0; column = (column - 1) / 26)
+        letters.insert(letters.begin(), static_cast<char>('A' + (column - 1) % 26));
+    return letters;
+}
+
+std::string RangeAddress(const CellRange& range)
+{
+    return ColumnLetters(range.column) + std::to_string(range.row) + ":" + ColumnLetters(range.LastColumn()) +
+           std::to_string(range.LastRow());
+}
+
+// The cells of a Range's Value, row by row: a two-dimensional array (rows first) for
+// several cells, the value itself for one.
+std::vector<Variant> RangeCells(const Variant& value, const CellRange& range)
+{
+    std::vector<Variant> cells;
+    const VARIANT& v = *value;
+    if (!(v.vt & VT_ARRAY)) {
+        if (range.Cells() != 1)
+            throw HostError("Excel gave one value for " + RangeAddress(range));
+        cells.push_back(value);
+        return cells;
+    }
+    SAFEARRAY* array = (v.vt & VT_BYREF) ? *v.pparray : v.parray;
+    if ((v.vt & VT_TYPEMASK) != VT_VARIANT || !array || SafeArrayGetDim(array) != 2)
+        throw HostError("Excel gave no table of values for " + RangeAddress(range));
+    LONG rowLow = 0, rowHigh = -1, columnLow = 0, columnHigh = -1;
+    SafeArrayGetLBound(array, 1, &rowLow);
+    SafeArrayGetUBound(array, 1, &rowHigh);
+    SafeArrayGetLBound(array, 2, &columnLow);
+    SafeArrayGetUBound(array, 2, &columnHigh);
+    if (rowHigh - rowLow + 1 != range.rows || columnHigh - columnLow + 1 != range.columns)
+        throw HostError("Excel gave a table of another size for " + RangeAddress(range));
+    cells.reserve(static_cast<size_t>(range.Cells()));
+    for (LONG row = rowLow; row <= rowHigh; ++row) {
+        for (LONG column = columnLow; column <= columnHigh; ++column) {
+            // The indexes in the order of the dimensions: row, then column.
+            LONG index[2] = {row, column};
+            Variant cell;
+            HRESULT hr = SafeArrayGetElement(array, index, cell.get());
+            if (FAILED(hr))
+                throw HostError("a value of " + RangeAddress(range) + " cannot be read (" + HresultText(hr) + ")");
+            cells.push_back(std::move(cell));
+        }
+    }
+    return cells;
+}
+
 class ExcelSheet : public HostSheet {
 public:
     ExcelSheet(std::shared_ptr<ExcelSession> session, Dispatch worksheet)
@@ -337,7 +398,120 @@ public:
         throw HostError("an error value cannot be written");
     }
 
+    bool BlockAccess() const override { return true; }
+
+    CellRange UsedArea() override
+    {
+        Dispatch used = worksheet_.Object(L"UsedRange");
+        int top = IntegerOf(used.Get(L"Row"), "UsedRange.Row");
+        int left = IntegerOf(used.Get(L"Column"), "UsedRange.Column");
+        int rows = IntegerOf(Count(used.Object(L"Rows")), "UsedRange.Rows.Count");
+        int columns = IntegerOf(Count(used.Object(L"Columns")), "UsedRange.Columns.Count");
+        return {1, 1, top + rows - 1, left + columns - 1};
+    }
+
+    // Range.Value gives each cell as Cells().Value does: dates, truth values and
+    // errors keep their kinds.
+    std::vector<CellValue> ReadBlock(const CellRange& range) override
+    {
+        std::vector<CellValue> values;
+        values.reserve(static_cast<size_t>(range.Cells()));
+        for (const Variant& cell : RangeCells(Range(range).Get(L"Value"), range))
+            values.push_back(CellValueOf(cell));
+        return values;
+    }
+
+    // Range.Value takes a table of values; its texts are parsed like single ones, so
+    // they get the same apostrophe.
+    void WriteBlock(const CellRange& range, const std::vector<CellValue>& values) override
+    {
+        if (values.size() != static_cast<size_t>(range.Cells()))
+            throw HostError("a block of " + std::to_string(values.size()) + " values does not fit its range");
+        Dispatch target = Range(range);
+        TextRule rule = TextRuleOf(target, values);
+        SAFEARRAYBOUND bounds[2] = {{static_cast<ULONG>(range.rows), 1}, {static_cast<ULONG>(range.columns), 1}};
+        SAFEARRAY* array = SafeArrayCreate(VT_VARIANT, 2, bounds);
+        if (!array)
+            throw HostError("out of memory for a table of " + std::to_string(range.Cells()) + " values");
+        Variant table = Variant::Array(array);
+        for (int r = 0; r < range.rows; ++r) {
+            for (int c = 0; c < range.columns; ++c) {
+                const CellValue& value = values[static_cast<size_t>(r) * range.columns + c];
+                Variant cell = ValueVariant(value, [&] {
+                    return rule == TextRule::CellByCell ? LiteralText(Cell(range.row + r, range.column + c), value.text)
+                                                        : Literal(value.text, rule == TextRule::AsItIs);
+                });
+                LONG index[2] = {r + 1, c + 1};
+                HRESULT hr = SafeArrayPutElement(array, index, cell.get());
+                if (FAILED(hr))
+                    throw HostError("a table of values cannot be built (" + HresultText(hr) + ")");
+            }
+        }
+        target.Put(L"Value", std::move(table));
+    }
+
+    // Excel keeps notes and formats when a value is assigned: only cells with
+    // content count.
+    BlockWriteLimits WriteLimits(const CellRange& area) override
+    {
+        BlockWriteLimits limits;
+        std::vector<Variant> cells = RangeCells(Range(area).Get(L"Value"), area);
+        for (int r = 0; r < area.rows; ++r) {
+            for (int c = 0; c < area.columns; ++c) {
+                VARTYPE type = (*cells[static_cast<size_t>(r) * area.columns + c]).vt;
+                if (type == VT_EMPTY)
+                    continue;
+                CellRange* last = limits.occupied.empty() ? nullptr : &limits.occupied.back();
+                if (last && last->row == area.row + r && last->LastColumn() == area.column + c - 1)
+                    ++last->columns;
+                else
+                    limits.occupied.push_back({area.row + r, area.column + c, 1, 1});
+            }
+        }
+        return limits;
+    }
+
 private:
+    // How the texts of a block are made literal: the whole range has the text format
+    // (they go as they are), none has (each gets an apostrophe), or the cells differ.
+    enum class TextRule { AsItIs, Apostrophe, CellByCell };
+
+    static TextRule TextRuleOf(const Dispatch& range, const std::vector<CellValue>& values)
+    {
+        bool texts = std::any_of(values.begin(), values.end(), [](const CellValue& value) {
+            return value.kind == CellValue::Kind::Text && !value.text.empty();
+        });
+        if (!texts)
+            return TextRule::Apostrophe;
+        Variant format = range.Get(L"NumberFormat");
+        if ((*format).vt != VT_BSTR)
+            return TextRule::CellByCell;  // Null: the cells have different formats
+        return TextOf(format, "NumberFormat") == "@" ? TextRule::AsItIs : TextRule::Apostrophe;
+    }
+
+    template <class LiteralOf>
+    static Variant ValueVariant(const CellValue& value, LiteralOf literal)
+    {
+        switch (value.kind) {
+        case CellValue::Kind::Empty: return Variant();
+        case CellValue::Kind::Text: return Variant::Text(value.text.empty() ? value.text : literal());
+        case CellValue::Kind::Number: return Variant::Double(value.number);
+        case CellValue::Kind::DateTime: return Variant::Date(value.number);
+        case CellValue::Kind::Boolean: return Variant::Bool(value.number != 0);
+        case CellValue::Kind::Error: break;
+        }
+        throw HostError("an error value cannot be written");
+    }
+
+    Dispatch Range(const CellRange& range) const
+    {
+        if (range.Empty() || range.row < 1 || range.column < 1)
+            throw HostError("no such range");
+        std::vector<Variant> address;
+        address.push_back(Variant::Text(RangeAddress(range)));
+        return worksheet_.Object(L"Range", std::move(address));
+    }
+
     Dispatch Cell(int row, int column) const
     {
         if (row < 1 || column < 1)
@@ -358,9 +532,12 @@ private:
         if (text.empty())
             return text;
         Variant format = cell.Get(L"NumberFormat");
-        if ((*format).vt == VT_BSTR && TextOf(format, "NumberFormat") == "@")
-            return text;
-        return "'" + text;
+        return Literal(text, (*format).vt == VT_BSTR && TextOf(format, "NumberFormat") == "@");
+    }
+
+    static std::string Literal(const std::string& text, bool textFormat)
+    {
+        return textFormat ? text : "'" + text;
     }
 
     std::shared_ptr<ExcelSession> session_;  // declared first: outlives the worksheet reference

@@ -1,9 +1,12 @@
 #include "excelsheet.h"
 
 #include "cellvalue.h"
+#include "writebehind.h"
 
 #include <cctype>
+#include <cstdlib>
 #include <limits>
+#include <string_view>
 
 const char* const CellErrorCaption = "Hibás cella!";
 
@@ -19,10 +22,17 @@ bool IsLetter(char c)
     return std::isalpha(static_cast<unsigned char>(c)) != 0;
 }
 
+bool BufferingWanted()
+{
+    const char* unbuffered = std::getenv("KORVEX_HOST_UNBUFFERED");
+    return !unbuffered || std::string_view(unbuffered).empty() || std::string_view(unbuffered) == "0";
+}
+
 }  // namespace
 
 TExcelApp::TExcelApp(const HostConnector& connect, MessageSink* messages)
     : messages_(messages)
+    , buffered_(BufferingWanted())
 {
     try {
         if (connect)
@@ -35,7 +45,50 @@ TExcelApp::TExcelApp(const HostConnector& connect, MessageSink* messages)
 TExcelApp::TExcelApp(std::shared_ptr<HostBackend> backend, MessageSink* messages)
     : backend_(std::move(backend))
     , messages_(messages)
+    , buffered_(BufferingWanted())
 {
+}
+
+void TExcelApp::AfterWrites(std::function<void()> action)
+{
+    if (session_ && session_->IsOpen())
+        session_->AfterWrites(std::move(action));
+    else
+        action();
+}
+
+TWriteBehind::TWriteBehind(TExcelApp& app)
+    : app_(app)
+{
+    if (app.Buffered() && !app.session_) {
+        session_ = std::make_shared<WriteSession>();
+        app.session_ = session_;
+    }
+}
+
+TWriteBehind::~TWriteBehind()
+{
+    if (!session_)
+        return;
+    try {
+        session_->Flush();
+    } catch (...) {
+        // Only reached on the way out of a failure, which is the one to report.
+    }
+    session_->End();
+    app_.session_.reset();
+}
+
+void TWriteBehind::Flush()
+{
+    if (app_.session_)
+        app_.session_->Flush();
+}
+
+void TWriteBehind::Checkpoint()
+{
+    if (app_.session_)
+        app_.session_->Checkpoint();
 }
 
 HostBackend& TExcelApp::Backend()
@@ -70,7 +123,20 @@ int TExcelApp::GetSheetCount(int workbookIndex)
 void TExcelSheet::Open(TExcelApp& app, std::string_view workbookName, int workbookIndex, int sheetIndex)
 {
     sheet_.reset();
+    target_.reset();
+    readAhead_.Reset(false);
     messages_ = app.Messages();
+    session_ = app.session_ && app.session_->IsOpen() ? app.session_ : nullptr;
+    if (session_) {
+        if (std::shared_ptr<WriteTarget> known = session_->Find(workbookIndex, sheetIndex)) {
+            target_ = known;
+            sheet_ = known->host;
+            WorkbookName = std::string(workbookName);
+            SheetName = known->name;
+            readAhead_.Reset(app.Buffered() && sheet_->BlockAccess());
+            return;
+        }
+    }
     try {
         HostBackend& host = app.Backend();
         if (workbookIndex <= host.WorkbookCount() && sheetIndex <= host.SheetCount(workbookIndex))
@@ -83,6 +149,14 @@ void TExcelSheet::Open(TExcelApp& app, std::string_view workbookName, int workbo
         throw HostError("worksheet " + std::to_string(sheetIndex) + " of workbook " + WorkbookName +
                         " cannot be reached");
     SheetName = sheet_->Name();
+    if (session_)
+        target_ = session_->Add(workbookIndex, sheetIndex, sheet_, SheetName);
+    readAhead_.Reset(app.Buffered() && sheet_->BlockAccess());
+}
+
+bool TExcelSheet::HoldingWrites() const
+{
+    return target_ && session_->IsOpen();
 }
 
 CellAddress ParseCellName(std::string_view cellName)
@@ -115,12 +189,16 @@ void TExcelSheet::ShowCellError(std::string_view cellName)
 
 std::string TExcelSheet::GetCellText(std::string_view cellName)
 {
+    // Held-back writes to this sheet first: a read sees every write made before it.
+    // A refused one is a write failure, passed on as such.
+    if (HoldingWrites() && session_->Holds(*target_))
+        session_->Flush();
     CellValue value;
     try {
         CellAddress address = ParseCellName(cellName);
         if (!sheet_ || address.row < 1 || address.column < 1)
             throw HostError("no such cell");
-        value = sheet_->ReadCell(address.row, address.column);
+        value = readAhead_.Read(*sheet_, address.row, address.column);
     } catch (...) {
         ShowCellError(cellName);
         return {};
@@ -139,7 +217,12 @@ void TExcelSheet::SetCellText(int row, int column, std::string_view text)
         throw HostError("no worksheet is open");
     if (row < 0 || column < 0 || row == std::numeric_limits<int>::max() || column == std::numeric_limits<int>::max())
         throw HostError("cell position out of range");
-    sheet_->WriteCell(row + 1, column + 1, CellValueForText(text));
+    CellValue value = CellValueForText(text);
+    readAhead_.Forget();
+    if (HoldingWrites())
+        session_->Write(target_, row + 1, column + 1, std::move(value));
+    else
+        sheet_->WriteCell(row + 1, column + 1, value);
 }
 
 int ColumnIndex(std::string_view letters)

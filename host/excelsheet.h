@@ -2,12 +2,16 @@
 
 #include "hostbackend.h"
 #include "messagesink.h"
+#include "readahead.h"
 
 #include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
+
+class WriteSession;
+struct WriteTarget;
 
 // Makes the connection to the running spreadsheet application; nullptr when none answers.
 using HostConnector = std::function<std::shared_ptr<HostBackend>()>;
@@ -31,22 +35,65 @@ public:
     HostBackend& Backend();  // throws HostError when not connected
     MessageSink* Messages() const { return messages_; }
 
+    // Whether reads and writes go to the host in blocks (read ahead, write behind).
+    // KORVEX_HOST_UNBUFFERED=1, read when the object is made, turns this off: every
+    // cell then travels on its own, as a comparison and for diagnosis.
+    bool Buffered() const { return buffered_; }
+    // Runs action once every cell written so far has reached the host: at once,
+    // unless a TWriteBehind holds writes back.
+    void AfterWrites(std::function<void()> action);
+
 private:
+    friend class TExcelSheet;
+    friend class TWriteBehind;
+
     std::shared_ptr<HostBackend> backend_;
     MessageSink* messages_;
+    bool buffered_;
+    std::shared_ptr<WriteSession> session_;  // while a TWriteBehind holds writes back
+};
+
+// Holds back the cell writes made through the sheets of app while it lives and sends
+// them in blocks: at Flush, at a Checkpoint once many are held, before a sheet that
+// holds writes is read, when a write goes to another sheet, and when it goes (a
+// failure on its way out: what the host takes is written, errors of that are
+// swallowed). Worksheets opened meanwhile are reached once and then reused. Does
+// nothing when app is not buffered or another TWriteBehind already holds its writes.
+class TWriteBehind {
+public:
+    explicit TWriteBehind(TExcelApp& app);
+    ~TWriteBehind();
+    TWriteBehind(const TWriteBehind&) = delete;
+    TWriteBehind& operator=(const TWriteBehind&) = delete;
+
+    // Sends every held write, then runs the actions that waited for them. A write the
+    // host refuses throws its HostError; the writes made before it have been stored,
+    // those after it are dropped.
+    void Flush();
+    // A point between two units of work: flushes when many writes are held.
+    void Checkpoint();
+
+private:
+    TExcelApp& app_;
+    std::shared_ptr<WriteSession> session_;  // null when this object holds nothing back
 };
 
 // One worksheet of one open workbook; one object is reused for every sheet a caller visits.
+// When the application is buffered, reads are served from blocks of rows fetched
+// ahead (see SheetReadAhead), which the object forgets when it is opened again or
+// written through; writes are held back while a TWriteBehind lives.
 class TExcelSheet {
 public:
     // Points the object at a worksheet. Sets WorkbookName first; throws HostError when
-    // the sheet cannot be reached (its name cannot be read).
+    // the sheet cannot be reached (its name cannot be read). While a TWriteBehind
+    // holds writes back, a position opened before in it is not asked for again.
     void Open(TExcelApp& app, std::string_view workbookName, int workbookIndex, int sheetIndex);
 
     // The text of an A1-style cell. A name that denotes no cell shows the "Hibás cella!"
     // warning and reads as ""; a value without a text shows it and throws HostError.
     std::string GetCellText(std::string_view cellName);
-    // Writes text to a 0-based row and column; failures are passed on.
+    // Writes text to a 0-based row and column; failures are passed on (those of a
+    // held-back write when it is sent).
     void SetCellText(int row, int column, std::string_view text);
 
     std::string WorkbookName;
@@ -54,9 +101,13 @@ public:
 
 private:
     void ShowCellError(std::string_view cellName);
+    bool HoldingWrites() const;
 
-    std::unique_ptr<HostSheet> sheet_;
+    std::shared_ptr<HostSheet> sheet_;
     MessageSink* messages_ = nullptr;
+    SheetReadAhead readAhead_;
+    std::shared_ptr<WriteSession> session_;  // the TWriteBehind's, when opened while one lived
+    std::shared_ptr<WriteTarget> target_;
 };
 
 // One or two column letters to a 0-based column: "A" = 0, "AA" = 26, "BA" = 52.

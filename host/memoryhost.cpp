@@ -2,15 +2,22 @@
 
 #include "excelsheet.h"
 
-namespace {
+#include <algorithm>
 
-constexpr int MaxRows = 1048576;
-constexpr int MaxColumns = 16384;
+namespace {
 
 void CheckCell(int row, int column)
 {
-    if (row < 1 || row > MaxRows || column < 1 || column > MaxColumns)
+    if (row < 1 || row > SheetRows || column < 1 || column > SheetColumns)
         throw HostError("cell position out of range");
+}
+
+void CheckRange(const CellRange& range)
+{
+    if (range.Empty())
+        throw HostError("empty cell range");
+    CheckCell(range.row, range.column);
+    CheckCell(range.LastRow(), range.LastColumn());
 }
 
 }  // namespace
@@ -27,10 +34,7 @@ public:
     CellValue ReadCell(int row, int column) override
     {
         CheckCell(row, column);
-        auto& counters = host_.counters;
-        if (host_.failures.failReadAfter >= 0 && counters.reads >= host_.failures.failReadAfter)
-            throw HostError("read failure (test switch)");
-        ++counters.reads;
+        CountRead(host_.counters.reads);
         auto& cells = Target().cells;
         auto it = cells.find({row, column});
         return it == cells.end() ? CellValue{} : it->second;
@@ -39,18 +43,97 @@ public:
     void WriteCell(int row, int column, const CellValue& value) override
     {
         CheckCell(row, column);
-        auto& counters = host_.counters;
-        if (host_.failures.failWriteAfter >= 0 && counters.writes >= host_.failures.failWriteAfter)
-            throw HostError("write failure (test switch)");
-        ++counters.writes;
+        CheckWrites(1);
+        ++host_.counters.cellWrites;
+        Store(Target().cells, row, column, value);
+    }
+
+    bool BlockAccess() const override { return true; }
+
+    CellRange UsedArea() override
+    {
+        CountRead(host_.counters.usedAreas);
+        CellRange used;
+        for (const auto& [position, value] : Target().cells) {
+            used.rows = std::max(used.rows, position.first);
+            used.columns = std::max(used.columns, position.second);
+        }
+        return used;
+    }
+
+    std::vector<CellValue> ReadBlock(const CellRange& range) override
+    {
+        CheckRange(range);
+        CountRead(host_.counters.blockReads);
         auto& cells = Target().cells;
+        std::vector<CellValue> values(static_cast<size_t>(range.Cells()));
+        for (int row = range.row; row <= range.LastRow(); ++row) {
+            for (auto it = cells.lower_bound({row, range.column});
+                 it != cells.end() && it->first.first == row && it->first.second <= range.LastColumn(); ++it)
+                values[static_cast<size_t>(row - range.row) * range.columns + (it->first.second - range.column)] =
+                    it->second;
+        }
+        return values;
+    }
+
+    void WriteBlock(const CellRange& range, const std::vector<CellValue>& values) override
+    {
+        CheckRange(range);
+        if (values.size() != static_cast<size_t>(range.Cells()))
+            throw HostError("a block of " + std::to_string(values.size()) + " values does not fit its range");
+        int written = 0;
+        for (const CellValue& value : values)
+            written += value.kind != CellValue::Kind::Empty;
+        CheckWrites(written);
+        ++host_.counters.blockWrites;
+        auto& cells = Target().cells;
+        size_t i = 0;
+        for (int row = range.row; row <= range.LastRow(); ++row)
+            for (int column = range.column; column <= range.LastColumn(); ++column)
+                Store(cells, row, column, values[i++]);
+    }
+
+    BlockWriteLimits WriteLimits(const CellRange& area) override
+    {
+        CheckRange(area);
+        CountRead(host_.counters.writeLimits);
+        auto& cells = Target().cells;
+        BlockWriteLimits limits;
+        for (int row = area.row; row <= area.LastRow(); ++row) {
+            for (auto it = cells.lower_bound({row, area.column});
+                 it != cells.end() && it->first.first == row && it->first.second <= area.LastColumn(); ++it)
+                limits.occupied.push_back({row, it->first.second, 1, 1});
+        }
+        return limits;
+    }
+
+private:
+    // Every read call fails once the switch's number of read calls has been made.
+    void CountRead(int& counter)
+    {
+        if (host_.failures.failReadAfter >= 0 && host_.counters.ReadCalls() >= host_.failures.failReadAfter)
+            throw HostError("read failure (test switch)");
+        ++counter;
+    }
+
+    // Cells are counted whether they go one by one or in a block; a write that would
+    // pass the switch's mark fails before it changes anything.
+    void CheckWrites(int cells)
+    {
+        int limit = host_.failures.failWriteAfter;
+        if (limit >= 0 && host_.counters.writes + cells > limit)
+            throw HostError("write failure (test switch)");
+        host_.counters.writes += cells;
+    }
+
+    static void Store(std::map<std::pair<int, int>, CellValue>& cells, int row, int column, const CellValue& value)
+    {
         if (value.kind == CellValue::Kind::Empty)
             cells.erase({row, column});
         else
             cells[{row, column}] = value;
     }
 
-private:
     MemoryHost::SheetData& Target()
     {
         for (auto& book : host_.workbooks) {

@@ -9,7 +9,8 @@
 #include <vector>
 
 // A spreadsheet host held in memory, for tests: workbooks, sheets and cells in maps,
-// with switches that make calls fail and counters of the calls made.
+// with switches that make calls fail and counters of the calls made. Its sheets move
+// blocks in one call, like the real backends.
 class MemoryHost : public HostBackend {
 public:
     struct SheetData {
@@ -24,13 +25,23 @@ public:
     struct Failures {
         bool workbookCount = false;   // WorkbookCount throws
         bool sheetAccess = false;     // Sheet() and SheetCount() throw
-        int failReadAfter = -1;       // ReadCell throws once this many reads have been made
-        int failWriteAfter = -1;      // WriteCell throws once this many writes have been made
+        int failReadAfter = -1;       // every read call throws once this many have been made
+        int failWriteAfter = -1;      // a write throws once this many cells have been written;
+                                      // a block that would pass the mark writes nothing
     };
 
     struct Counters {
-        int reads = 0;
-        int writes = 0;
+        int reads = 0;        // ReadCell calls
+        int writes = 0;       // cells written, one by one or in blocks (the blank cells of a block not counted)
+        int cellWrites = 0;   // WriteCell calls
+        int blockReads = 0;   // ReadBlock calls
+        int blockWrites = 0;  // WriteBlock calls
+        int usedAreas = 0;    // UsedArea calls
+        int writeLimits = 0;  // WriteLimits calls
+
+        // Every call that asks the host about cells, and every call that changes them.
+        int ReadCalls() const { return reads + blockReads + usedAreas + writeLimits; }
+        int WriteCalls() const { return cellWrites + blockWrites; }
     };
 
     // Adds a workbook and returns its 1-based position.

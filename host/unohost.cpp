@@ -14,11 +14,20 @@
 #include <com/sun/star/lang/Locale.hpp>
 #include <com/sun/star/sheet/CellFlags.hpp>
 #include <com/sun/star/sheet/FormulaResult.hpp>
+#include <com/sun/star/sheet/XCellRangeAddressable.hpp>
+#include <com/sun/star/sheet/XCellRangeData.hpp>
+#include <com/sun/star/sheet/XCellRangesQuery.hpp>
+#include <com/sun/star/sheet/XSheetCellCursor.hpp>
+#include <com/sun/star/sheet/XSheetCellRanges.hpp>
 #include <com/sun/star/sheet/XSheetOperation.hpp>
 #include <com/sun/star/sheet/XSpreadsheet.hpp>
 #include <com/sun/star/sheet/XSpreadsheetDocument.hpp>
+#include <com/sun/star/sheet/XUniqueCellFormatRangesSupplier.hpp>
+#include <com/sun/star/sheet/XUsedAreaCursor.hpp>
 #include <com/sun/star/table/CellContentType.hpp>
+#include <com/sun/star/table/CellRangeAddress.hpp>
 #include <com/sun/star/table/XCell.hpp>
+#include <com/sun/star/table/XCellRange.hpp>
 #include <com/sun/star/text/XTextRange.hpp>
 #include <com/sun/star/util/NumberFormat.hpp>
 #include <com/sun/star/util/XNumberFormatTypes.hpp>
@@ -58,6 +67,26 @@ std::string CellWhat(const char* verb, int row, int column)
 {
     return std::string(verb) + " the cell at row " + std::to_string(row) + ", column " + std::to_string(column);
 }
+
+std::string RangeWhat(const char* verb, const CellRange& range)
+{
+    return std::string(verb) + " rows " + std::to_string(range.row) + " to " + std::to_string(range.LastRow()) +
+           ", columns " + std::to_string(range.column) + " to " + std::to_string(range.LastColumn());
+}
+
+// The office's 0-based range addresses as 1-based ranges.
+std::vector<CellRange> RangesOf(const uno::Reference<sheet::XSheetCellRanges>& ranges)
+{
+    std::vector<CellRange> result;
+    const uno::Sequence<table::CellRangeAddress> addresses = ranges->getRangeAddresses();
+    for (const table::CellRangeAddress& address : addresses)
+        result.push_back({address.StartRow + 1, address.StartColumn + 1, address.EndRow - address.StartRow + 1,
+                          address.EndColumn - address.StartColumn + 1});
+    return result;
+}
+
+constexpr sal_Int32 ContentFlags =
+    sheet::CellFlags::VALUE | sheet::CellFlags::DATETIME | sheet::CellFlags::STRING | sheet::CellFlags::FORMULA;
 
 std::string Trimmed(std::string_view text)
 {
@@ -143,7 +172,134 @@ public:
         Guarded(CellWhat("writing", row, column), [&] { Store(CellAt(row, column), value); });
     }
 
+    bool BlockAccess() const override { return true; }
+
+    CellRange UsedArea() override
+    {
+        return Guarded("finding the cells in use", [&] {
+            uno::Reference<sheet::XSheetCellCursor> cursor = sheet_->createCursor();
+            uno::Reference<sheet::XUsedAreaCursor>(cursor, uno::UNO_QUERY_THROW)->gotoEndOfUsedArea(false);
+            table::CellRangeAddress end =
+                uno::Reference<sheet::XCellRangeAddressable>(cursor, uno::UNO_QUERY_THROW)->getRangeAddress();
+            return CellRange{1, 1, end.EndRow + 1, end.EndColumn + 1};
+        });
+    }
+
+    // getDataArray gives numbers and texts (raw, as stored); dates and truth values are
+    // numbers told apart by their format, and an error has no value at all, so such a
+    // cell is read on its own.
+    std::vector<CellValue> ReadBlock(const CellRange& range) override
+    {
+        return Guarded(RangeWhat("reading", range), [&] {
+            uno::Reference<table::XCellRange> cells = RangeAt(range);
+            const uno::Sequence<uno::Sequence<uno::Any>> data =
+                uno::Reference<sheet::XCellRangeData>(cells, uno::UNO_QUERY_THROW)->getDataArray();
+            if (data.getLength() != range.rows)
+                throw HostError("the office gave " + std::to_string(data.getLength()) + " rows");
+            std::vector<CellValue> values(static_cast<size_t>(range.Cells()));
+            bool numbers = false;
+            for (int r = 0; r < range.rows; ++r) {
+                const uno::Sequence<uno::Any>& row = data[r];
+                if (row.getLength() != range.columns)
+                    throw HostError("the office gave a row of " + std::to_string(row.getLength()) + " cells");
+                for (int c = 0; c < range.columns; ++c) {
+                    CellValue& value = values[static_cast<size_t>(r) * range.columns + c];
+                    double number = 0;
+                    rtl::OUString text;
+                    if (row[c] >>= number) {
+                        value = CellValue::FromNumber(number);
+                        numbers = true;
+                    } else if (row[c] >>= text) {
+                        if (!text.isEmpty())
+                            value = CellValue::FromText(ToUtf8(text));
+                    } else {
+                        value = ValueOf(CellAt(range.row + r, range.column + c));
+                    }
+                }
+            }
+            if (numbers)
+                ApplyFormats(cells, range, values);
+            return values;
+        });
+    }
+
+    // setDataArray stores a text as it is (never as a formula or a number) and empties
+    // a cell for an empty text, like the single writes. It also drops the notes of the
+    // range, which WriteLimits reports as untouchable.
+    void WriteBlock(const CellRange& range, const std::vector<CellValue>& values) override
+    {
+        if (values.size() != static_cast<size_t>(range.Cells()))
+            throw HostError("a block of " + std::to_string(values.size()) + " values does not fit its range");
+        uno::Sequence<uno::Sequence<uno::Any>> data(range.rows);
+        for (int r = 0; r < range.rows; ++r) {
+            uno::Sequence<uno::Any>& row = data.getArray()[r];
+            row.realloc(range.columns);
+            uno::Any* out = row.getArray();
+            for (int c = 0; c < range.columns; ++c) {
+                const CellValue& value = values[static_cast<size_t>(r) * range.columns + c];
+                switch (value.kind) {
+                case CellValue::Kind::Empty: out[c] <<= rtl::OUString(); break;
+                case CellValue::Kind::Text: out[c] <<= FromUtf8(value.text); break;
+                case CellValue::Kind::Number: out[c] <<= value.number; break;
+                default: throw HostError("only numbers and texts are written in blocks");
+                }
+            }
+        }
+        Guarded(RangeWhat("writing", range), [&] {
+            uno::Reference<sheet::XCellRangeData>(RangeAt(range), uno::UNO_QUERY_THROW)->setDataArray(data);
+        });
+    }
+
+    BlockWriteLimits WriteLimits(const CellRange& area) override
+    {
+        return Guarded(RangeWhat("looking at", area), [&] {
+            uno::Reference<sheet::XCellRangesQuery> query(RangeAt(area), uno::UNO_QUERY_THROW);
+            BlockWriteLimits limits;
+            limits.occupied = RangesOf(query->queryContentCells(ContentFlags));
+            limits.untouchable = RangesOf(query->queryContentCells(sheet::CellFlags::ANNOTATION));
+            return limits;
+        });
+    }
+
 private:
+    uno::Reference<table::XCellRange> RangeAt(const CellRange& range) const
+    {
+        if (range.Empty() || range.row < 1 || range.column < 1)
+            throw HostError("no such range");
+        return sheet_->getCellRangeByPosition(range.column - 1, range.row - 1, range.LastColumn() - 1,
+                                              range.LastRow() - 1);
+    }
+
+    // The office groups a range's cells by their formats; the numbers of a group whose
+    // format makes them dates or truth values become those.
+    void ApplyFormats(const uno::Reference<table::XCellRange>& cells, const CellRange& range,
+                      std::vector<CellValue>& values) const
+    {
+        uno::Reference<container::XIndexAccess> groups =
+            uno::Reference<sheet::XUniqueCellFormatRangesSupplier>(cells, uno::UNO_QUERY_THROW)
+                ->getUniqueCellFormatRanges();
+        for (sal_Int32 g = 0, count = groups->getCount(); g < count; ++g) {
+            uno::Reference<sheet::XSheetCellRanges> group(groups->getByIndex(g), uno::UNO_QUERY_THROW);
+            sal_Int32 key = 0;
+            uno::Reference<beans::XPropertySet>(group, uno::UNO_QUERY_THROW)->getPropertyValue("NumberFormat") >>= key;
+            sal_Int16 type = KeyType(key);
+            if (NumberOfType(type, 0).kind == CellValue::Kind::Number)
+                continue;
+            for (const CellRange& part : RangesOf(group)) {
+                int top = std::max(part.row, range.row), bottom = std::min(part.LastRow(), range.LastRow());
+                int left = std::max(part.column, range.column), right = std::min(part.LastColumn(), range.LastColumn());
+                for (int row = top; row <= bottom; ++row) {
+                    for (int column = left; column <= right; ++column) {
+                        CellValue& value =
+                            values[static_cast<size_t>(row - range.row) * range.columns + (column - range.column)];
+                        if (value.kind == CellValue::Kind::Number)
+                            value = NumberOfType(type, value.number);
+                    }
+                }
+            }
+        }
+    }
+
     uno::Reference<table::XCell> CellAt(int row, int column) const
     {
         if (row < 1 || column < 1)
@@ -180,7 +336,13 @@ private:
     // Dates, times and truth values are numbers that differ only by their format.
     CellValue NumberValue(const uno::Reference<table::XCell>& cell, double number) const
     {
-        sal_Int16 type = FormatType(cell);
+        sal_Int32 key = 0;
+        uno::Reference<beans::XPropertySet>(cell, uno::UNO_QUERY_THROW)->getPropertyValue("NumberFormat") >>= key;
+        return NumberOfType(KeyType(key), number);
+    }
+
+    static CellValue NumberOfType(sal_Int16 type, double number)
+    {
         if ((type & util::NumberFormat::DURATION) == util::NumberFormat::DURATION)
             return CellValue::FromNumber(number);  // elapsed time, not a moment
         if (type & util::NumberFormat::LOGICAL)
@@ -192,10 +354,8 @@ private:
 
     // A format key names one fixed format of the document (a changed format gets a new
     // key), so its type can be remembered: that saves two calls to the office per cell.
-    sal_Int16 FormatType(const uno::Reference<table::XCell>& cell) const
+    sal_Int16 KeyType(sal_Int32 key) const
     {
-        sal_Int32 key = 0;
-        uno::Reference<beans::XPropertySet>(cell, uno::UNO_QUERY_THROW)->getPropertyValue("NumberFormat") >>= key;
         auto known = formatTypes_.find(key);
         if (known != formatTypes_.end())
             return known->second;
@@ -207,9 +367,16 @@ private:
         return type;
     }
 
+    // The text as stored, as a block read gives it: getString would give the text as
+    // shown, with the decoration of a text format ("@\" kg\"" shows "abc" as "abc kg").
     static std::string TextOf(const uno::Reference<table::XCell>& cell)
     {
-        return ToUtf8(uno::Reference<text::XTextRange>(cell, uno::UNO_QUERY_THROW)->getString());
+        const uno::Sequence<uno::Sequence<uno::Any>> data =
+            uno::Reference<sheet::XCellRangeData>(cell, uno::UNO_QUERY_THROW)->getDataArray();
+        rtl::OUString text;
+        if (data.getLength() != 1 || data[0].getLength() != 1 || !(data[0][0] >>= text))
+            throw HostError("the office gave no text for a text cell");
+        return ToUtf8(text);
     }
 
     void Store(const uno::Reference<table::XCell>& cell, const CellValue& value) const

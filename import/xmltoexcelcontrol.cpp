@@ -210,31 +210,47 @@ void TXMLToExcelControl::ResetRows()
 void TXMLToExcelControl::TransferFile(const std::string& fileName, TExcelApp& host)
 {
     ActiveDocument document(ui_.Document(), fileName);
-    for (Node node : TXMLDocument::ChildNodes(ui_.Document().DocumentElement())) {
-        if (IsLayoutWhitespace(node))
-            continue;
-        std::string name = TXMLDocument::NodeName(node);
-        bool matched = false;
-        if (IsElement(node)) {
-            try {
+    // The element whose cells were being written when the host refused one. Cells go
+    // to the host in blocks (see TWriteBehind), so this is followed along with them.
+    Node writing = nullptr;
+    TWriteBehind writes(host);
+    try {
+        for (Node node : TXMLDocument::ChildNodes(ui_.Document().DocumentElement())) {
+            if (IsLayoutWhitespace(node))
+                continue;
+            host.AfterWrites([&writing, node] { writing = node; });
+            std::string name = TXMLDocument::NodeName(node);
+            bool matched = false;
+            if (IsElement(node))
                 for (TXMLToExcelDBItem& item : DBItems)
                     if (item.ID == name)
                         matched = item.TransferElement(node, host, ui_, EchoText);
-            } catch (const HostError& error) {
-                // The host knows the cell; the user also needs the file and the element.
-                throw HostError("Az importálás megszakadt: " + fileName + ", " +
-                                std::to_string(TXMLDocument::Line(node)) + ". sor (" + name + "): " + error.what());
-            }
+            if (!matched)
+                host.AfterWrites([this, line = "--- " + name] { ui_.AppendLog(line); });
+            writes.Checkpoint();
         }
-        if (!matched)
-            ui_.AppendLog("--- " + name);
+        writes.Flush();
+    } catch (const HostError& error) {
+        // Cells written before the failure stay; one of them may be refused first.
+        std::string reason = error.what();
+        try {
+            writes.Flush();
+        } catch (const HostError& earlier) {
+            reason = earlier.what();
+        }
+        // The host knows the cell; the user also needs the file and the element.
+        std::string where = writing ? ", " + std::to_string(TXMLDocument::Line(writing)) + ". sor (" +
+                                          TXMLDocument::NodeName(writing) + ")"
+                                    : std::string();
+        throw HostError("Az importálás megszakadt: " + fileName + where + ": " + reason);
     }
 }
 
 bool TXMLToExcelDBItem::TransferElement(Node element, TExcelApp& host, Frontend& ui, std::string& echoText)
 {
+    // Log lines wait for the cells written before them (held back by TWriteBehind).
     if (!HasTarget()) {
-        ui.AppendLog(MissingPageLine(ID, Page));
+        host.AfterWrites([&ui, line = MissingPageLine(ID, Page)] { ui.AppendLog(line); });
         return true;
     }
     TExcelSheet sheet;
@@ -249,7 +265,7 @@ bool TXMLToExcelDBItem::TransferElement(Node element, TExcelApp& host, Frontend&
                 SetRows(*this, subItem.Row);
     // One empty row between two elements of this item.
     Row = LastRow(*this) + 2;
-    ui.AppendLog(ID + " " + echoText);
+    host.AfterWrites([&ui, line = ID + " " + echoText] { ui.AppendLog(line); });
     return true;
 }
 
