@@ -5,11 +5,13 @@
 #include "unohost.h"
 
 #include <osl/file.hxx>
+#include <rtl/digest.h>
 
 #include <array>
 #include <atomic>
 #include <cerrno>
 #include <csignal>
+#include <cstdio>
 #include <cstdlib>
 #include <fcntl.h>
 #include <fstream>
@@ -93,7 +95,7 @@ void WriteProfileSettings(const fs::path& profile)
 // holds the office (the launcher and soffice.bin). It ends with the office, and ends
 // the whole group when the owner goes without stopping the office: then the read end
 // of the lifeline sees end-of-file. Only async-signal-safe calls from here on.
-[[noreturn]] void Supervise(int lifeline, char* const* argv, const char* logPath)
+[[noreturn]] void Supervise(int lifeline, char* const* argv, char* const* envp, const char* logPath)
 {
     ::setpgid(0, 0);
     sigset_t none;
@@ -123,7 +125,7 @@ void WriteProfileSettings(const fs::path& profile)
             ::dup2(out, 2);
         }
         ::close_range(3, ~0U, 0);
-        ::execv(argv[0], argv);
+        ::execve(argv[0], argv, envp);
         ::_exit(127);
     }
     if (office < 0)
@@ -145,6 +147,40 @@ std::string UniquePipe(const std::string& prefix)
 {
     static std::atomic<int> started{0};
     return prefix + "-" + std::to_string(::getpid()) + "-" + std::to_string(++started);
+}
+
+// The office's environment: the owner's, with TMPDIR pointing into the private folder,
+// so the temporary files of a killed office go with that folder.
+std::vector<std::string> OfficeEnvironment(const fs::path& tmp)
+{
+    std::vector<std::string> environment;
+    for (char** entry = environ; *entry; ++entry)
+        if (std::string_view(*entry).substr(0, 7) != "TMPDIR=")
+            environment.emplace_back(*entry);
+    environment.push_back("TMPDIR=" + tmp.string());
+    return environment;
+}
+
+// The listening sockets an office removes when it ends by itself but leaves behind when
+// it is killed: the pipe of --accept, and the one that keeps a profile to one office,
+// named after the MD5 of the profile URL's UTF-16 text (one hex number per byte).
+std::vector<fs::path> OfficeSockets(const std::string& pipe, const std::string& profileUrl)
+{
+    rtl::OUString url = FromUtf8(profileUrl);
+    sal_uInt8 digest[RTL_DIGEST_LENGTH_MD5];
+    rtl_digest_MD5(url.getStr(), static_cast<sal_uInt32>(url.getLength() * sizeof(sal_Unicode)), digest,
+                   sizeof digest);
+    std::string single = "SingleOfficeIPC_";
+    for (sal_uInt8 byte : digest) {
+        char hex[3];
+        std::snprintf(hex, sizeof hex, "%x", byte);
+        single += hex;
+    }
+    std::vector<fs::path> sockets;
+    for (const char* folder : {"/tmp", "/var/tmp"})
+        for (const std::string& name : {pipe, single})
+            sockets.push_back(fs::path(folder) / ("OSL_PIPE_" + std::to_string(::getuid()) + "_" + name));
+    return sockets;
 }
 
 }  // namespace
@@ -178,8 +214,11 @@ OfficeProcess::OfficeProcess(const Options& options)
     root_ = pattern;
     try {
         WriteProfileSettings(root_ / "profile");
-        connection_ = "pipe,name=" + UniquePipe(options.pipePrefix);
-        Spawn(program, FileUrl(root_ / "profile"));
+        pipe_ = UniquePipe(options.pipePrefix);
+        connection_ = "pipe,name=" + pipe_;
+        profileUrl_ = FileUrl(root_ / "profile");
+        fs::create_directories(root_ / "tmp");
+        Spawn(program, profileUrl_);
         WaitUntilAccepting(options);
     } catch (...) {
         Stop();
@@ -204,6 +243,11 @@ void OfficeProcess::Spawn(const std::string& program, const std::string& profile
     for (std::string& text : texts)
         argv.push_back(text.data());
     argv.push_back(nullptr);
+    std::vector<std::string> environment = OfficeEnvironment(root_ / "tmp");
+    std::vector<char*> envp;
+    for (std::string& entry : environment)
+        envp.push_back(entry.data());
+    envp.push_back(nullptr);
     std::string logPath = (root_ / "office.log").string();
     int lifeline[2];
     if (::pipe2(lifeline, O_CLOEXEC) != 0)
@@ -217,7 +261,7 @@ void OfficeProcess::Spawn(const std::string& program, const std::string& profile
     }
     if (child == 0) {
         ::close(lifeline[1]);
-        Supervise(lifeline[0], argv.data(), logPath.c_str());
+        Supervise(lifeline[0], argv.data(), envp.data(), logPath.c_str());
     }
     ::close(lifeline[0]);
     lifeline_ = lifeline[1];
@@ -260,22 +304,28 @@ UnoConnection& OfficeProcess::Link()
 void OfficeProcess::Stop() noexcept
 {
     if (supervisor_ > 0) {
+        // Cleanly when it can be asked (it then removes its sockets itself); an office
+        // that never answered, refused or is gone already is not waited for.
+        bool asked = false;
         if (link_) {
             try {
-                link_->Desktop()->terminate();
+                asked = link_->Desktop()->terminate();
             } catch (...) {
-                // The bridge goes down with the office (or the office is gone already).
+                asked = true;  // the bridge goes down with the office
             }
         }
         link_.reset();
         auto deadline = std::chrono::steady_clock::now() + StopTimeout;
-        while (!HasEnded(supervisor_) && std::chrono::steady_clock::now() < deadline)
+        while (asked && !HasEnded(supervisor_) && std::chrono::steady_clock::now() < deadline)
             std::this_thread::sleep_for(PollInterval);
         ForgetGroup(supervisor_);
-        ::kill(-supervisor_, SIGKILL);  // stragglers of the group, or all of it after the timeout
+        ::kill(-supervisor_, SIGKILL);  // stragglers of the group, or all of it
         while (::waitpid(supervisor_, nullptr, 0) < 0 && errno == EINTR) {
         }
         supervisor_ = -1;
+        std::error_code ignored;
+        for (const fs::path& socket : OfficeSockets(pipe_, profileUrl_))
+            fs::remove(socket, ignored);
     }
     link_.reset();
     if (lifeline_ >= 0) {

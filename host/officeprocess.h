@@ -65,7 +65,9 @@ private:
     std::string LogTail() const;
 
     std::filesystem::path root_;
+    std::string pipe_;
     std::string connection_;
+    std::string profileUrl_;
     pid_t supervisor_ = -1;  // leader of the office's process group
     int lifeline_ = -1;      // write end of the supervisor's lifeline
     std::unique_ptr<UnoConnection> link_;

@@ -302,8 +302,9 @@ std::vector<std::string> StoreWorkbooks(std::string_view connection, const std::
         fs::path source = PathOf(name);
         if (!source.is_absolute())
             throw HostError("A munkafüzetnek nincs fájlja, nem menthető: " + name);
-        fs::path target = saveAsDir.empty() ? source : PathOf(saveAsDir) / source.filename();
-        if (!targets.insert(fs::absolute(target).lexically_normal()).second)
+        fs::path target = fs::absolute(saveAsDir.empty() ? source : PathOf(saveAsDir) / source.filename());
+        target = target.lexically_normal();
+        if (!targets.insert(target).second)
             throw HostError("Két munkafüzet ugyanabba a fájlba kerülne: " + Utf8Of(target));
         plan.emplace_back(std::move(name), std::move(target));
     }

@@ -55,7 +55,11 @@ std::string ChosenDataFolder(const CliOptions& options)
 {
     if (options.dataFolder.empty())
         return QDir::toNativeSeparators(DefaultDataFolder()).toStdString();
-    std::string folder = options.dataFolder;
+    // Absolute, as the window's folder is: the messages then name the full path.
+    std::error_code error;
+    fs::path absolute = fs::absolute(PathOf(options.dataFolder), error);
+    std::u8string text = (error ? PathOf(options.dataFolder) : absolute.lexically_normal()).u8string();
+    std::string folder(text.begin(), text.end());
     if (folder.back() != '/' && folder.back() != '\\')
         folder += '/';
     return folder;

@@ -1,0 +1,511 @@
+// korvex-cli end to end: the real program on the bundled examples. Runs with --open start
+// a private office of their own; the test's own office (OfficeFixture) reads results
+// back through the host and stands in for "the running office" of runs without --open.
+
+#include "excelsheet.h"
+#include "officefixture.h"
+#include "unohost.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <chrono>
+#include <csignal>
+#include <ctime>
+#include <fcntl.h>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <poll.h>
+#include <random>
+#include <regex>
+#include <sstream>
+#include <string>
+#include <sys/wait.h>
+#include <thread>
+#include <unistd.h>
+#include <vector>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+const fs::path Examples = fs::path(KORVEX_SOURCE_DIR) / "examples";
+const fs::path Expected = fs::path(KORVEX_SOURCE_DIR) / "tests" / "cli" / "expected";
+
+std::string ReadFile(const fs::path& file)
+{
+    std::ifstream in(file, std::ios::binary);
+    std::stringstream bytes;
+    bytes << in.rdbuf();
+    return bytes.str();
+}
+
+bool Contains(const std::string& text, const std::string& part)
+{
+    return text.find(part) != std::string::npos;
+}
+
+// A fresh folder for one test, removed afterwards. Its "tmp" folder is the $TMPDIR of
+// the program runs, so whatever their offices leave behind shows up there.
+class Scratch {
+public:
+    Scratch()
+    {
+        std::random_device random;
+        do
+            path_ = fs::temp_directory_path() / ("korvex-clitest-" + std::to_string(random()));
+        while (!fs::create_directory(path_));
+        fs::create_directory(Tmp());
+    }
+    ~Scratch()
+    {
+        std::error_code ignored;
+        fs::remove_all(path_, ignored);
+    }
+    Scratch(const Scratch&) = delete;
+    Scratch& operator=(const Scratch&) = delete;
+
+    const fs::path& Path() const { return path_; }
+    fs::path Tmp() const { return path_ / "tmp"; }
+    fs::path Folder(const std::string& name) const
+    {
+        fs::create_directories(path_ / name);
+        return path_ / name;
+    }
+    fs::path Copy(const fs::path& from, const std::string& toFolder) const
+    {
+        fs::path to = Folder(toFolder) / from.filename();
+        fs::copy_file(from, to, fs::copy_options::overwrite_existing);
+        return to;
+    }
+
+private:
+    fs::path path_;
+};
+
+std::vector<std::string> Entries(const fs::path& folder)
+{
+    std::vector<std::string> names;
+    for (const auto& entry : fs::directory_iterator(folder))
+        names.push_back(entry.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+// Whether a process whose command line mentions the text is running (zombies have
+// an empty command line and do not count).
+bool ProcessMentions(const std::string& text)
+{
+    for (const auto& entry : fs::directory_iterator("/proc")) {
+        std::string name = entry.path().filename().string();
+        if (name.find_first_not_of("0123456789") != std::string::npos)
+            continue;
+        std::string command = ReadFile(entry.path() / "cmdline");
+        std::replace(command.begin(), command.end(), '\0', ' ');
+        if (Contains(command, text))
+            return true;
+    }
+    return false;
+}
+
+// Offices killed on the way out may take a moment to be gone from the process table.
+bool OfficeGone(const fs::path& tmp)
+{
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        if (!ProcessMentions(tmp.string()))
+            return true;
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+    return false;
+}
+
+struct Result {
+    pid_t pid = -1;
+    int status = -1;  // the exit status; 128 + signal when killed
+    std::string out;
+    std::string err;
+};
+
+// Runs korvex-cli in the folder above tmp, with TMPDIR set to tmp and the given
+// environment additions. watch is called with the run so far whenever more output arrives.
+Result RunCli(const std::vector<std::string>& args, const fs::path& tmp,
+              const std::vector<std::pair<std::string, std::string>>& environment = {},
+              const std::function<void(const Result&)>& watch = {})
+{
+    std::vector<std::string> texts{KORVEX_CLI};
+    texts.insert(texts.end(), args.begin(), args.end());
+    std::vector<char*> argv;
+    for (std::string& text : texts)
+        argv.push_back(text.data());
+    argv.push_back(nullptr);
+
+    int out[2], err[2];
+    if (::pipe2(out, O_CLOEXEC) != 0 || ::pipe2(err, O_CLOEXEC) != 0)
+        throw std::runtime_error("pipe");
+    pid_t child = ::fork();
+    if (child == 0) {
+        ::dup2(out[1], 1);
+        ::dup2(err[1], 2);
+        ::close_range(3, ~0U, 0);
+        if (::chdir(tmp.parent_path().c_str()) != 0)
+            ::_exit(126);
+        ::setenv("TMPDIR", tmp.c_str(), 1);
+        ::unsetenv("KORVEX_OFFICE");
+        ::unsetenv("KORVEX_DATA_FOLDER");
+        for (const auto& [name, value] : environment)
+            ::setenv(name.c_str(), value.c_str(), 1);
+        ::execv(argv[0], argv.data());
+        ::_exit(127);
+    }
+    ::close(out[1]);
+    ::close(err[1]);
+
+    Result result;
+    result.pid = child;
+    pollfd streams[2] = {{out[0], POLLIN, 0}, {err[0], POLLIN, 0}};
+    std::string* sinks[2] = {&result.out, &result.err};
+    int open = 2;
+    while (open > 0) {
+        if (::poll(streams, 2, -1) < 0)
+            continue;
+        for (int i = 0; i < 2; ++i) {
+            if (streams[i].fd < 0 || !(streams[i].revents & (POLLIN | POLLHUP)))
+                continue;
+            char buffer[4096];
+            ssize_t got = ::read(streams[i].fd, buffer, sizeof buffer);
+            if (got <= 0) {
+                ::close(streams[i].fd);
+                streams[i].fd = -1;
+                --open;
+                continue;
+            }
+            sinks[i]->append(buffer, static_cast<size_t>(got));
+            if (watch)
+                watch(result);
+        }
+    }
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    result.status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+    return result;
+}
+
+std::string Today()
+{
+    std::time_t now = std::time(nullptr);
+    std::tm local{};
+    ::localtime_r(&now, &local);
+    return std::to_string(local.tm_year + 1900) + "-" + std::to_string(local.tm_mon + 1) + "-" +
+           std::to_string(local.tm_mday);
+}
+
+// The Date elements of CreateDateItem hold the day of the run: they are replaced by a
+// marker, and their dates collected, so the rest can be compared byte for byte.
+std::string WithoutDates(const std::string& text, std::vector<std::string>* dates = nullptr)
+{
+    static const std::regex date(
+        "<Date>\t<Year>([0-9]+)</Year>\t<Month>([0-9]+)</Month>\t<Day>([0-9]+)</Day>\t</Date>");
+    std::string rest;
+    auto last = text.cbegin();
+    for (std::sregex_iterator it(text.begin(), text.end(), date), end; it != end; ++it) {
+        rest.append(last, (*it)[0].first);
+        rest += "<Date>…</Date>";
+        if (dates)
+            dates->push_back((*it)[1].str() + "-" + (*it)[2].str() + "-" + (*it)[3].str());
+        last = (*it)[0].second;
+    }
+    rest.append(last, text.cend());
+    return rest;
+}
+
+// The cells A6:F11 of the import's target sheet after the worked example.
+const std::vector<std::vector<std::string>> ImportedGrid = {
+    {"1", "Őrség Bútor Kft.", "Íróasztal", "2", "", ""},
+    {"", "", "Szék", "3", "", ""},
+    {"", "", "", "", "sürgős", "fizetve"},
+    {"", "", "", "", "", ""},
+    {"2", "Ünőkő Bt.", "Lámpa", "1", "", ""},
+    {"", "", "", "", "", ""},
+};
+
+class CliTest : public ::testing::Test {
+protected:
+    static void SetUpTestSuite()
+    {
+        if (OfficeFixture::FindOffice().empty())
+            return;
+        try {
+            office = std::make_unique<OfficeFixture>();
+        } catch (const OfficeError& e) {
+            startFailure = e.what();
+        }
+    }
+    static void TearDownTestSuite() { office.reset(); }
+
+    void SetUp() override
+    {
+        if (!startFailure.empty())
+            FAIL() << "the office did not start: " << startFailure;
+        if (!office)
+            GTEST_SKIP() << "LibreOffice (soffice) is not installed";
+    }
+    void TearDown() override
+    {
+        if (office)
+            office->CloseAll();
+    }
+
+    // Nothing of a run's private office is left: no process, no profile folder, no socket.
+    void ExpectNoOfficeLeft(const Result& run) const
+    {
+        EXPECT_TRUE(OfficeGone(scratch.Tmp())) << "an office of the run is still running";
+        EXPECT_EQ(Entries(scratch.Tmp()), std::vector<std::string>{}) << "the office's folder is left behind";
+        std::string socket = "OSL_PIPE_" + std::to_string(::getuid()) + "_korvex-cli-" + std::to_string(run.pid) + "-";
+        for (const std::string& name : Entries("/tmp"))
+            EXPECT_NE(name.rfind(socket, 0), 0u) << "the office's pipe is left behind: " << name;
+    }
+
+    // Reads A6:F11 of the second sheet of a workbook file through the host.
+    std::vector<std::vector<std::string>> ReadImportedGrid(const fs::path& workbook) const
+    {
+        office->Open(workbook);
+        TExcelApp app(ConnectLibreOfficeAt(office->Connection()));
+        std::vector<std::string> names;
+        app.GetWorkbookNames(names);
+        auto found = std::find(names.begin(), names.end(), workbook.string());
+        if (found == names.end())
+            throw std::runtime_error("not open in the office: " + workbook.string());
+        TExcelSheet sheet;
+        sheet.Open(app, workbook.string(), static_cast<int>(found - names.begin()) + 1, 2);
+        std::vector<std::vector<std::string>> grid;
+        for (int row = 6; row <= 11; ++row) {
+            grid.emplace_back();
+            for (char column = 'A'; column <= 'F'; ++column)
+                grid.back().push_back(sheet.GetCellText(std::string(1, column) + std::to_string(row)));
+        }
+        return grid;
+    }
+
+    static std::string DataFolder() { return (Examples / "data").string(); }
+
+    static inline std::unique_ptr<OfficeFixture> office;
+    static inline std::string startFailure;
+    Scratch scratch;
+};
+
+TEST_F(CliTest, ExportOfTheExampleWorkbooksGivesTheExpectedFilesAndLog)
+{
+    fs::path utf8 = scratch.Copy(Examples / "peldak.xlsx", "books");
+    fs::path latin2 = scratch.Copy(Examples / "peldak-latin2.xlsx", "books");
+    fs::path out = scratch.Folder("out");
+
+    std::string dayBefore = Today();
+    Result run = RunCli({"export", "--data-folder", DataFolder(), "--open", utf8.string(), "--open", latin2.string(),
+                         "--output-dir", "out"},  // relative to the folder it runs in
+                        scratch.Tmp());
+    std::string dayAfter = Today();
+
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(Entries(out), (std::vector<std::string>{"nyilvantartas-latin2.xml", "nyilvantartas.xml"}));
+    std::vector<std::string> dates;
+    for (const char* name : {"nyilvantartas.xml", "nyilvantartas-latin2.xml"})
+        EXPECT_EQ(WithoutDates(ReadFile(out / name), &dates), WithoutDates(ReadFile(Expected / name))) << name;
+    EXPECT_EQ(WithoutDates(run.out, &dates), WithoutDates(ReadFile(Expected / "export-log.txt")));
+    ASSERT_EQ(dates.size(), 12u);  // three products, two files, file and log
+    for (const std::string& date : dates)
+        EXPECT_TRUE(date == dayBefore || date == dayAfter) << date;
+
+    EXPECT_TRUE(Contains(run.err, "Kiírva / written: out/nyilvantartas.xml\n")) << run.err;
+    EXPECT_TRUE(Contains(run.err, "Kiírva / written: out/nyilvantartas-latin2.xml\n")) << run.err;
+    ExpectNoOfficeLeft(run);
+}
+
+TEST_F(CliTest, ImportWithSaveAsGivesTheWorkedExampleInACopy)
+{
+    fs::path workbook = scratch.Copy(Examples / "import-munkafuzet.xlsx", "books");
+    fs::path copies = scratch.Folder("copies");
+    const std::string before = ReadFile(workbook);
+
+    Result run = RunCli({"import", "--data-folder", DataFolder(), "--open", "books/import-munkafuzet.xlsx",
+                         "--save-as", "copies", (Examples / "szamlak.xml").string()},  // relative paths
+                        scratch.Tmp());
+
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.out, (Examples / "szamlak.xml").string() +
+                           "\nSzámla Őrség Bútor Kft.\nSzámla Ünőkő Bt.\n--- Összesítő\n*** End ***\n");
+    EXPECT_TRUE(Contains(run.err, "Mentve / saved: " + (copies / "import-munkafuzet.xlsx").string())) << run.err;
+    EXPECT_EQ(ReadFile(workbook), before) << "--save-as leaves the original alone";
+    EXPECT_EQ(Entries(copies), std::vector<std::string>{"import-munkafuzet.xlsx"});
+    ExpectNoOfficeLeft(run);
+
+    EXPECT_EQ(ReadImportedGrid(copies / "import-munkafuzet.xlsx"), ImportedGrid);
+}
+
+TEST_F(CliTest, ImportWithSaveStoresTheWorkbookOfTheRunningOfficeInPlace)
+{
+    fs::path workbook = scratch.Copy(Examples / "import-munkafuzet.xlsx", "books");
+    office->Open(workbook);
+
+    Result run = RunCli({"import", "--data-folder", DataFolder(), "--save", (Examples / "szamlak.xml").string()},
+                        scratch.Tmp(), {{"KORVEX_OFFICE", office->Connection()}});
+
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_TRUE(Contains(run.err, "Mentve / saved: " + workbook.string())) << run.err;
+    EXPECT_EQ(Entries(workbook.parent_path()), std::vector<std::string>{"import-munkafuzet.xlsx"})
+        << "no temporary file is left beside the workbook";
+    office->CloseAll();
+    EXPECT_EQ(ReadImportedGrid(workbook), ImportedGrid);
+}
+
+TEST_F(CliTest, FailuresOfTheImportStoreNothing)
+{
+    fs::path workbook = scratch.Copy(Examples / "import-munkafuzet.xlsx", "books");
+    const std::string before = ReadFile(workbook);
+    fs::path broken = scratch.Path() / "hibas.xml";
+    std::ofstream(broken) << "<?xml version=\"1.0\"?>\n<Számlák><Számla sorszám=\"3\"><Vevő>Csonka</Vevő>\n";
+    fs::path noControlFile = scratch.Folder("empty");
+
+    struct Case {
+        const char* what;
+        std::vector<std::string> args;
+        bool privateOffice;
+        std::string message;  // what stderr names
+        std::string lastLog;  // the last line on stdout
+    };
+    const Case cases[] = {
+        {"missing control file, running office",
+         {"import", "--data-folder", noControlFile.string(), "--save", (Examples / "szamlak.xml").string()},
+         false,
+         (noControlFile / "XMLToExcel.xml").string(),
+         ""},
+        {"malformed second data file, private office",
+         {"import", "--data-folder", DataFolder(), "--open", workbook.string(), "--save",
+          (Examples / "szamlak.xml").string(), broken.string()},
+         true,
+         broken.string(),
+         broken.string() + "\n"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        if (!c.privateOffice)
+            office->Open(workbook);
+        Result run = RunCli(c.args, scratch.Tmp(), {{"KORVEX_OFFICE", office->Connection()}});
+        office->CloseAll();
+
+        EXPECT_EQ(run.status, 1) << run.err;
+        EXPECT_TRUE(Contains(run.err, "Hiba / error: ")) << run.err;
+        EXPECT_TRUE(Contains(run.err, c.message)) << run.err;
+        EXPECT_FALSE(Contains(run.out, "*** End ***"));
+        EXPECT_TRUE(run.out.size() >= c.lastLog.size() &&
+                    run.out.compare(run.out.size() - c.lastLog.size(), c.lastLog.size(), c.lastLog) == 0)
+            << run.out;
+        EXPECT_FALSE(Contains(run.err, "Mentve")) << run.err;
+        EXPECT_EQ(ReadFile(workbook), before) << "the workbook file is untouched";
+        EXPECT_EQ(Entries(workbook.parent_path()), std::vector<std::string>{"import-munkafuzet.xlsx"});
+        ExpectNoOfficeLeft(run);
+    }
+}
+
+TEST_F(CliTest, FilesThatCannotBeOpenedAreNamedAndNothingIsLeft)
+{
+    fs::path garbage = scratch.Path() / "kaputt.xlsx";
+    std::ofstream(garbage, std::ios::binary) << "PK\x03\x04 this is no workbook \x01\x02\xff";
+    fs::path out = scratch.Folder("out");
+
+    for (const fs::path& file : {scratch.Path() / "nincs-ilyen.xlsx", garbage}) {
+        SCOPED_TRACE(file.string());
+        Result run = RunCli({"export", "--data-folder", DataFolder(), "--open", file.string(), "--output-dir",
+                             out.string()},
+                            scratch.Tmp());
+        EXPECT_EQ(run.status, 1) << run.err;
+        EXPECT_TRUE(Contains(run.err, "Hiba / error: A fájl nem")) << run.err;
+        EXPECT_TRUE(Contains(run.err, file.string())) << run.err;
+        EXPECT_EQ(run.out, "");
+        EXPECT_EQ(Entries(out), std::vector<std::string>{});
+        ExpectNoOfficeLeft(run);
+    }
+}
+
+TEST_F(CliTest, UsageErrorsEndWithStatusTwoBeforeAnyOfficeStarts)
+{
+    const std::vector<std::vector<std::string>> bad = {
+        {},
+        {"frobnicate"},
+        {"export", "--bogus"},
+        {"export", "--workbook", "0"},
+        {"export", "--open"},
+        {"import", "--data-folder", DataFolder()},
+        {"import", "--save", "--save-as", scratch.Path().string(), "a.xml"},
+        {"import", "--output-dir", scratch.Path().string(), "a.xml"},
+    };
+    for (const auto& args : bad) {
+        std::string line;
+        for (const std::string& arg : args)
+            line += arg + " ";
+        SCOPED_TRACE(line);
+        Result run = RunCli(args, scratch.Tmp());
+        EXPECT_EQ(run.status, 2);
+        EXPECT_EQ(run.out, "");
+        EXPECT_TRUE(Contains(run.err, "korvex-cli --help")) << run.err;
+        ExpectNoOfficeLeft(run);
+    }
+
+    Result help = RunCli({"--help"}, scratch.Tmp());
+    EXPECT_EQ(help.status, 0);
+    for (const char* option : {"--data-folder", "--open", "--workbook", "--output-dir", "--save ", "--save-as"})
+        EXPECT_TRUE(Contains(help.out, option)) << option;
+}
+
+TEST_F(CliTest, WithoutAnOfficeTheExportWarnsAndFails)
+{
+    Result run = RunCli({"export", "--data-folder", DataFolder()}, scratch.Tmp(),
+                        {{"KORVEX_OFFICE", "pipe,name=korvex-nobody-listens"}});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.err, "Korvex: Nincs excel fájl megnyitva, vagy az excel nem fogadóképes!\n");
+}
+
+// Ctrl-C while the office starts, and while the import writes into it: either way the
+// office is ended, nothing of it is left and no half-written workbook is stored.
+TEST_F(CliTest, AnInterruptEndsThePrivateOfficeAndLeavesNothing)
+{
+    fs::path workbook = scratch.Copy(Examples / "import-munkafuzet.xlsx", "books");
+    fs::path copies = scratch.Folder("copies");
+    fs::path many = scratch.Path() / "sok-szamla.xml";
+    {
+        std::ofstream data(many);
+        data << "<?xml version=\"1.0\" encoding=\"utf-8\"?>\n<Számlák>\n";
+        for (int i = 1; i <= 20000; ++i)
+            data << "<Számla sorszám=\"" << i << "\"><Vevő>Vevő " << i
+                 << "</Vevő><Tétel><Termék>Szék</Termék><Mennyiség>1</Mennyiség></Tétel></Számla>\n";
+        data << "</Számlák>\n";
+    }
+    const std::vector<std::string> args = {"import", "--data-folder", DataFolder(), "--open", workbook.string(),
+                                           "--save-as", copies.string(), many.string()};
+    struct Moment {
+        const char* what;
+        std::function<bool(const Result&)> reached;
+    };
+    const Moment moments[] = {
+        {"while the office starts", [](const Result& run) { return Contains(run.err, "LibreOffice"); }},
+        {"during the transfer", [](const Result& run) { return Contains(run.out, "Számla Vevő 1\n"); }},
+    };
+    for (const Moment& moment : moments) {
+        SCOPED_TRACE(moment.what);
+        bool sent = false;
+        Result run = RunCli(args, scratch.Tmp(), {}, [&](const Result& sofar) {
+            if (!sent && moment.reached(sofar)) {
+                ::kill(sofar.pid, SIGINT);
+                sent = true;
+            }
+        });
+        ASSERT_TRUE(sent);
+        EXPECT_EQ(run.status, 1) << run.err;
+        EXPECT_TRUE(Contains(run.err, "Megszakítva / interrupted")) << run.err;
+        EXPECT_FALSE(Contains(run.out, "*** End ***"));
+        EXPECT_EQ(Entries(copies), std::vector<std::string>{});
+        ExpectNoOfficeLeft(run);
+    }
+}
+
+}  // namespace
