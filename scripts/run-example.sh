@@ -1,0 +1,40 @@
+#!/bin/sh
+# The main job on the bundled example, through korvex-cli and a private headless
+# LibreOffice (started and ended by korvex-cli itself):
+#   1. Excel->XML: examples/peldak.xlsx (UTF-8 output) and examples/peldak-latin2.xlsx
+#      (ISO-8859-2 output) become out/example/nyilvantartas.xml and nyilvantartas-latin2.xml;
+#   2. XML->Excel: examples/szamlak.xml fills a copy of examples/import-munkafuzet.xlsx,
+#      stored as out/example/import-munkafuzet.xlsx (the original stays as it is).
+# The control files are in examples/data. Environment: KORVEX_BUILD (the build folder,
+# default build), OUT (the output folder, default out/example).
+set -eu
+cd "$(dirname "$0")/.."
+root=$(pwd)
+build=${KORVEX_BUILD:-build}
+cli="$build/shell/korvex-cli"
+out=${OUT:-out/example}
+
+if [ ! -x "$cli" ]; then
+    echo "run-example.sh: $cli not found; build first: cmake --build $build" >&2
+    exit 1
+fi
+mkdir -p "$out"
+rm -f "$out/nyilvantartas.xml" "$out/nyilvantartas-latin2.xml" "$out/import-munkafuzet.xlsx"
+
+echo "=== Excel->XML: examples/peldak.xlsx, examples/peldak-latin2.xlsx -> $out/"
+"$cli" export --data-folder examples/data \
+    --open examples/peldak.xlsx --open examples/peldak-latin2.xlsx --output-dir "$out"
+
+echo
+echo "=== XML->Excel: examples/szamlak.xml -> a copy of examples/import-munkafuzet.xlsx in $out/"
+"$cli" import --data-folder examples/data \
+    --open examples/import-munkafuzet.xlsx --save-as "$out" examples/szamlak.xml
+
+echo
+echo "=== Written files"
+for file in nyilvantartas.xml nyilvantartas-latin2.xml import-munkafuzet.xlsx; do
+    case $out in
+        /*) echo "$out/$file" ;;
+        *) echo "$root/$out/$file" ;;
+    esac
+done
