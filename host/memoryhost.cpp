@@ -43,6 +43,7 @@ public:
     void WriteCell(int row, int column, const CellValue& value) override
     {
         CheckCell(row, column);
+        CheckLocked({row, column, 1, 1});
         CheckWrites(1);
         ++host_.counters.cellWrites;
         Store(Target().cells, row, column, value);
@@ -84,6 +85,7 @@ public:
         int written = 0;
         for (const CellValue& value : values)
             written += value.kind != CellValue::Kind::Empty;
+        CheckLocked(range);
         CheckWrites(written);
         ++host_.counters.blockWrites;
         auto& cells = Target().cells;
@@ -114,6 +116,13 @@ private:
         if (host_.failures.failReadAfter >= 0 && host_.counters.ReadCalls() >= host_.failures.failReadAfter)
             throw HostError("read failure (test switch)");
         ++counter;
+    }
+
+    void CheckLocked(const CellRange& range) const
+    {
+        auto [row, column] = host_.failures.lockedCell;
+        if (range.Contains(row, column))
+            throw HostError("locked cell (test switch)");
     }
 
     // Cells are counted whether they go one by one or in a block; a write that would

@@ -28,6 +28,8 @@ public:
         int failReadAfter = -1;       // every read call throws once this many have been made
         int failWriteAfter = -1;      // a write throws once this many cells have been written;
                                       // a block that would pass the mark writes nothing
+        std::pair<int, int> lockedCell{0, 0};  // (row, column): a write to it throws, like a
+                                               // locked cell; so does a block over it
     };
 
     struct Counters {
