@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <sstream>
 
 namespace {
@@ -77,6 +78,66 @@ TEST(CliFrontendTest, AnswersTheWorkbookDialogFromTheOptions)
     options.workbooks = {4};
     TCliFrontend missing(options, "/ctl/", out, err, false);
     EXPECT_THROW(missing.SelectWorkbooks({"a", "b"}), CliUsageError);
+}
+
+TEST(CliFrontendTest, TheExportTextIsLoggedWithLineFeeds)
+{
+    CliOptions options;
+    std::ostringstream out, err;
+    TCliFrontend ui(options, "/ctl/", out, err, false);
+    ui.SetLogText("<?xml?>\t<a>\r\n\t<b/>\t</a>");
+    EXPECT_EQ(out.str(), "<?xml?>\t<a>\n\t<b/>\t</a>\n");
+}
+
+TEST(CliFrontendTest, WrittenFilesAreThoseOfWorkbooksThatWentThrough)
+{
+    CliOptions options;
+    options.outputDir = "/out";
+    std::ostringstream out, err;
+    TCliFrontend ui(options, "/ctl/", out, err, false);
+    ui.SetStatus(0, "/books/a.xlsx");
+    EXPECT_EQ(ui.AskSaveFileName("a.xml"), "/out/a.xml");
+    ui.SetStatus(0, "/books/b.xlsx");
+    EXPECT_EQ(ui.AskSaveFileName("b.xml"), "/out/b.xml");
+    ui.WorkbookFailed("/books/b.xlsx", "A fájl nem írható");  // its file was not written
+    EXPECT_EQ(ui.WrittenFiles(), std::vector<std::string>{"/out/a.xml"});
+    EXPECT_TRUE(ui.Failed());
+}
+
+TEST(CliFrontendTest, AnEmptyOutputNameIsAWarningNotASilentSkip)
+{
+    CliOptions options;
+    std::ostringstream out, err;
+    TCliFrontend ui(options, "/ctl/", out, err, false);
+    ui.SetStatus(0, "/books/a.xlsx");
+    EXPECT_EQ(ui.AskSaveFileName(""), std::nullopt);
+    EXPECT_TRUE(ui.Failed());
+    EXPECT_NE(err.str().find("A2"), std::string::npos) << err.str();
+    EXPECT_TRUE(ui.WrittenFiles().empty());
+}
+
+TEST(CliFrontendTest, DataFilesAreLoggedWithTheirFullPaths)
+{
+    CliOptions options;
+    options.dataFiles = {"/data/a.xml", "rel/../b.xml"};
+    std::ostringstream out, err;
+    TCliFrontend ui(options, "/ctl/", out, err, false);
+    std::vector<std::string> files = ui.AskDataFiles();
+    ASSERT_EQ(files.size(), 2u);
+    EXPECT_EQ(files[0], "/data/a.xml");
+    EXPECT_EQ(files[1], (std::filesystem::current_path() / "b.xml").string());
+}
+
+TEST(CliFrontendTest, AnInterruptEndsTheCommandAtItsNextStep)
+{
+    CliOptions options;
+    std::ostringstream out, err;
+    TCliFrontend ui(options, "/ctl/", out, err, false);
+    TCliFrontend::Interrupted = true;
+    EXPECT_THROW(ui.ProcessMessages(), std::runtime_error);  // the export's steps
+    EXPECT_THROW(ui.AppendLog("Számla"), std::runtime_error);  // the import's steps
+    TCliFrontend::Interrupted = false;
+    EXPECT_NO_THROW(ui.AppendLog("Számla"));
 }
 
 TEST(CliFrontendTest, LogGoesToStdoutWarningsToStderr)
