@@ -1,5 +1,6 @@
 // The LibreOffice backend against a real headless office that the test starts itself.
 
+#include "cellvalue.h"
 #include "excelsheet.h"
 #include "officefixture.h"
 #include "unohost.h"
@@ -7,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <fstream>
 #include <string>
 #include <unistd.h>
 #include <vector>
@@ -160,6 +162,131 @@ TEST_P(UnoHostReadTest, ReadsCellValuesAsText)
 
 INSTANTIATE_TEST_SUITE_P(Formats, UnoHostReadTest, ::testing::Values("ods", "xlsx", "live"),
                          [](const auto& info) { return std::string(info.param); });
+
+// A value as the wrapper shows it: its text, or "#error" for an error value.
+std::string Shown(const CellValue& value)
+{
+    return value.kind == CellValue::Kind::Error ? "#error" : CellValueText(value);
+}
+
+TEST_P(UnoHostReadTest, ABlockReadsWhatSingleCellsRead)
+{
+    const std::vector<const char*> inputs{
+        "1970", "1.5", "-0.25", "123456789012", "alma", "árvíztűrő", "'0123", "2024-01-15", "2024-01-15 13:45",
+        "13:45", "TRUE", "FALSE", "12%", "=1+1", "=1=1", "=\"szöveg\"", "=\"\"", "=DATE(2024;1;5)", "=1/0",
+        "=NA()", "'=1+1", "=B1*2", "", "0.1", "-3"};
+    // Four columns, a gap column and a gap row among them.
+    std::vector<OfficeFixture::Cell> cells;
+    for (size_t i = 0; i < inputs.size(); ++i) {
+        int row = static_cast<int>(i / 4) + 1;
+        int column = static_cast<int>(i % 4) + 1;
+        if (inputs[i][0] != '\0')
+            cells.push_back({std::string(1, char('A' + column + (column > 2))) + std::to_string(row + (row > 3)),
+                             inputs[i]});
+    }
+    if (std::string(GetParam()) == "live") {
+        office->CreateDocument({{"Adatok", cells}});
+    } else {
+        auto file = office->Folder() / (std::string("block.") + GetParam());
+        office->CreateWorkbookFile(file, {{"Adatok", cells}});
+        office->Open(file);
+    }
+
+    auto host = Connect();
+    auto sheet = host->Sheet(1, 1);
+    ASSERT_TRUE(sheet->BlockAccess());
+    CellRange used = sheet->UsedArea();
+    EXPECT_EQ(used, (CellRange{1, 1, 8, 6}));
+    CellRange range{1, 1, 9, 7};
+    std::vector<CellValue> block = sheet->ReadBlock(range);
+    ASSERT_EQ(block.size(), 63u);
+    for (int row = 1; row <= 9; ++row) {
+        for (int column = 1; column <= 7; ++column) {
+            CellValue single = sheet->ReadCell(row, column);
+            EXPECT_EQ(Shown(block[static_cast<size_t>(row - 1) * 7 + column - 1]), Shown(single))
+                << "row " << row << ", column " << column << ": " << Shown(single);
+        }
+    }
+}
+
+TEST_F(UnoHostTest, ABlockWriteStoresWhatSingleWritesStore)
+{
+    const std::vector<std::string> texts{"12", "-3.5", "0.25", "01234", "12.50", "1e5", "12%", "2024-01-05", "1/2",
+                                         "TRUE", "=1+1", "=A1*2", "'quoted", "árvíztűrő", "", "két\nsor",
+                                         "  szóközök  ", std::string(3000, 'x')};
+    int document = office->CreateDocument({{"Cél", {{"B15", "old"}, {"A15", "old"}}}});
+    auto host = Connect();
+    auto sheet = host->Sheet(1, 1);
+    std::vector<CellValue> values;
+    for (size_t i = 0; i < texts.size(); ++i) {
+        values.push_back(CellValueForText(texts[i]));
+        sheet->WriteCell(static_cast<int>(i) + 1, 1, values.back());
+    }
+    sheet->WriteBlock({1, 2, static_cast<int>(texts.size()), 1}, values);
+    for (size_t i = 0; i < texts.size(); ++i) {
+        OfficeFixture::CellInfo single = office->Inspect(document, 1, "A" + std::to_string(i + 1));
+        OfficeFixture::CellInfo block = office->Inspect(document, 1, "B" + std::to_string(i + 1));
+        EXPECT_EQ(block.type, single.type) << texts[i];
+        EXPECT_EQ(block.formula, single.formula) << texts[i];
+        EXPECT_EQ(block.text, single.text) << texts[i];
+    }
+    EXPECT_EQ(office->Inspect(document, 1, "B11").type, "TEXT");   // "=1+1" is no formula
+    EXPECT_EQ(office->Inspect(document, 1, "B15").type, "EMPTY");  // an empty text empties
+}
+
+// A flat ODF spreadsheet: A1 holds a text under the text format @" kg"; A2 is empty
+// and A3 holds a text, both with a note.
+const char* const FormattedAndNotedSheet = R"(<?xml version="1.0" encoding="UTF-8"?>
+<office:document xmlns:office="urn:oasis:names:tc:opendocument:xmlns:office:1.0"
+ xmlns:style="urn:oasis:names:tc:opendocument:xmlns:style:1.0"
+ xmlns:text="urn:oasis:names:tc:opendocument:xmlns:text:1.0"
+ xmlns:table="urn:oasis:names:tc:opendocument:xmlns:table:1.0"
+ xmlns:number="urn:oasis:names:tc:opendocument:xmlns:datastyle:1.0"
+ office:version="1.2" office:mimetype="application/vnd.oasis.opendocument.spreadsheet">
+ <office:automatic-styles>
+  <number:text-style style:name="N100"><number:text-content/><number:text> kg</number:text></number:text-style>
+  <style:style style:name="ce1" style:family="table-cell" style:parent-style-name="Default" style:data-style-name="N100"/>
+ </office:automatic-styles>
+ <office:body><office:spreadsheet><table:table table:name="Lap">
+  <table:table-row><table:table-cell table:style-name="ce1" office:value-type="string"><text:p>abc</text:p></table:table-cell></table:table-row>
+  <table:table-row><table:table-cell><office:annotation><text:p>első megjegyzés</text:p></office:annotation></table:table-cell></table:table-row>
+  <table:table-row><table:table-cell office:value-type="string"><office:annotation><text:p>második megjegyzés</text:p></office:annotation><text:p>régi</text:p></table:table-cell></table:table-row>
+ </table:table></office:spreadsheet></office:body>
+</office:document>
+)";
+
+TEST_F(UnoHostTest, TextsReadAsStoredAndNotesStayWhenWritesGoInBlocks)
+{
+    auto file = office->Folder() / "noted.fods";
+    std::ofstream(file, std::ios::binary) << FormattedAndNotedSheet;
+    int document = office->Open(file);
+    ASSERT_EQ(office->Inspect(document, 1, "A1").text, "abc kg");
+    TExcelApp app(Connect(), &warnings);
+    ASSERT_TRUE(app.Buffered());
+    TExcelSheet sheet;
+    sheet.Open(app, "noted", 1, 1);
+    EXPECT_EQ(sheet.GetCellText("A1"), "abc");  // alone, not as shown ("abc kg")
+    sheet.Open(app, "noted", 1, 1);
+    EXPECT_EQ(sheet.GetCellText("A3"), "régi");
+    EXPECT_EQ(sheet.GetCellText("A1"), "abc");  // from a block
+
+    {
+        TWriteBehind writes(app);
+        sheet.Open(app, "noted", 1, 1);
+        sheet.SetCellText(2, 0, "új");  // A3, with a note
+        sheet.SetCellText(3, 0, "x");   // A4
+        sheet.SetCellText(0, 1, "1");   // B1
+        sheet.SetCellText(3, 1, "2");   // B4
+        writes.Flush();
+    }
+    sheet.Open(app, "noted", 1, 1);
+    EXPECT_EQ(sheet.GetCellText("A3"), "új");
+    EXPECT_EQ(sheet.GetCellText("B4"), "2");
+    EXPECT_EQ(sheet.GetCellText("A2"), "");
+    BlockWriteLimits limits = Connect()->Sheet(1, 1)->WriteLimits({1, 1, 4, 2});
+    EXPECT_EQ(limits.untouchable, (std::vector<CellRange>{{2, 1, 2, 1}}));  // both notes are still there
+    EXPECT_TRUE(warnings.shown.empty());
+}
 
 TEST_F(UnoHostTest, ErrorValuesWarnAndFail)
 {
