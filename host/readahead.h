@@ -21,9 +21,9 @@ public:
 
     // The size of a block: about BlockCells cells, MinRows to MaxRows rows; the used
     // width when it is at most WideSheet columns, else the columns asked for so far.
-    static constexpr int BlockCells = 16384;
+    static constexpr int BlockCells = 32768;
     static constexpr int MinRows = 16;
-    static constexpr int MaxRows = 1024;
+    static constexpr int MaxRows = 4096;
     static constexpr int WideSheet = 128;
 
 private:
