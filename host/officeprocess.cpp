@@ -91,11 +91,41 @@ void WriteProfileSettings(const fs::path& profile)
         throw HostError("A LibreOffice profilja nem írható: " + profile.string());
 }
 
+// Removes the private folder once the office is gone, from outside the office's process
+// group, which is about to be killed: returns when the sweeper has left the group.
+// Only async-signal-safe calls.
+void SweepLater(char* const* sweep)
+{
+    int left[2];
+    if (::pipe2(left, O_CLOEXEC) != 0)
+        return;
+    pid_t sweeper = ::fork();
+    if (sweeper == 0) {
+        ::setsid();
+        ::execv(sweep[0], sweep);  // closes the write end: the supervisor goes on
+        ::_exit(127);
+    }
+    ::close(left[1]);
+    char byte;
+    while (sweeper > 0 && ::read(left[0], &byte, 1) < 0 && errno == EINTR) {
+    }
+    ::close(left[0]);
+}
+
+// What the supervisor needs once its owner is gone, prepared before fork.
+struct Orphaned {
+    std::vector<std::string> sockets;    // the office's listening sockets
+    std::vector<std::string> sweep;      // a command that removes the private folder
+    std::vector<char*> sweepArgv;
+};
+
 // Runs in a child of the owner, as the leader of a process group of its own that also
 // holds the office (the launcher and soffice.bin). It ends with the office, and ends
 // the whole group when the owner goes without stopping the office: then the read end
-// of the lifeline sees end-of-file. Only async-signal-safe calls from here on.
-[[noreturn]] void Supervise(int lifeline, char* const* argv, char* const* envp, const char* logPath)
+// of the lifeline sees end-of-file, and the sockets and the private folder of the
+// office are removed as well. Only async-signal-safe calls from here on.
+[[noreturn]] void Supervise(int lifeline, char* const* argv, char* const* envp, const char* logPath,
+                            Orphaned& orphaned)
 {
     ::setpgid(0, 0);
     sigset_t none;
@@ -137,6 +167,9 @@ void WriteProfileSettings(const fs::path& profile)
         if (::waitpid(office, &status, WNOHANG) == office)
             ::_exit(WIFEXITED(status) ? WEXITSTATUS(status) : 125);
         if (ready > 0) {
+            for (const std::string& socket : orphaned.sockets)
+                ::unlink(socket.c_str());
+            SweepLater(orphaned.sweepArgv.data());
             ::kill(0, SIGKILL);
             ::_exit(124);
         }
@@ -249,6 +282,14 @@ void OfficeProcess::Spawn(const std::string& program, const std::string& profile
         envp.push_back(entry.data());
     envp.push_back(nullptr);
     std::string logPath = (root_ / "office.log").string();
+    Orphaned orphaned;
+    for (const fs::path& socket : OfficeSockets(pipe_, profileUrl_))
+        orphaned.sockets.push_back(socket.string());
+    // The office may still be writing into its folder for a moment after the kill.
+    orphaned.sweep = {"/bin/sh", "-c", "sleep 2; exec rm -rf -- \"$0\"", root_.string()};
+    for (std::string& text : orphaned.sweep)
+        orphaned.sweepArgv.push_back(text.data());
+    orphaned.sweepArgv.push_back(nullptr);
     int lifeline[2];
     if (::pipe2(lifeline, O_CLOEXEC) != 0)
         throw HostError("A LibreOffice nem indítható: " + program);
@@ -261,7 +302,7 @@ void OfficeProcess::Spawn(const std::string& program, const std::string& profile
     }
     if (child == 0) {
         ::close(lifeline[1]);
-        Supervise(lifeline[0], argv.data(), envp.data(), logPath.c_str());
+        Supervise(lifeline[0], argv.data(), envp.data(), logPath.c_str(), orphaned);
     }
     ::close(lifeline[0]);
     lifeline_ = lifeline[1];

@@ -3,7 +3,7 @@
 // A private headless LibreOffice process: its own profile in a fresh temporary folder,
 // its own pipe and its own process group, so it never meets a user's office or another
 // run. A small supervisor process ends the office when its owner dies without stopping
-// it (a crash, SIGKILL); only the temporary folder is then left behind.
+// it (a crash, SIGKILL), and then removes the office's sockets and temporary folder.
 //
 // Used by korvex-cli --open (through OfficeSession) and by the test fixtures. The header
 // carries no UNO types; UnoConnection comes from unoconnection.h.

@@ -43,6 +43,9 @@ void CatchInterrupts()
     sigemptyset(&action.sa_mask);
     for (int signal : {SIGINT, SIGTERM, SIGHUP})
         sigaction(signal, &action, nullptr);
+    // A reader that stops early (korvex-cli ... | head) must not end the program before
+    // it has shut its office down: the writes then just fail.
+    std::signal(SIGPIPE, SIG_IGN);
 }
 
 fs::path PathOf(const std::string& utf8)

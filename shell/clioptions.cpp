@@ -34,6 +34,16 @@ const char* const CliHelpText =
     "                   import: store copies into DIR under their file names.\n"
     "--help             Ez a súgó. / This help.\n"
     "\n"
+    "Kimenet / Output: a napló a szabványos kimenetre, a figyelmeztetések (\"cím: szöveg\") és a\n"
+    "hibák a hibakimenetre. / The log goes to stdout, warnings (\"caption: text\") and errors to stderr.\n"
+    "\n"
+    "Környezet / Environment:\n"
+    "  KORVEX_DATA_FOLDER     a vezérlőfájlok mappája / the folder of the control files\n"
+    "  KORVEX_OFFICE          a futó LibreOffice kapcsolata (alapértelmezés / default: pipe,name=korvex)\n"
+    "                         the connection to the running LibreOffice\n"
+    "  KORVEX_SOFFICE         a --open által indított program / the office program --open starts\n"
+    "  KORVEX_OFFICE_TIMEOUT  ennyi másodpercig vár az indulására (180) / seconds to wait for it (180)\n"
+    "\n"
     "Kilépési kód / Exit status: 0 siker / success, 1 hiba vagy figyelmeztetés / a workbook or\n"
     "file failed or a warning was shown, 2 hibás parancssor / usage error.\n";
 

@@ -5,7 +5,7 @@
 // meet each other or a user's office. The office is always terminated when the
 // object goes (XDesktop::terminate, then SIGKILL to its process group as a fallback),
 // and a small supervisor process ends it when the test program dies without that
-// (a crash or a sanitizer abort); only the temporary folder is then left behind.
+// (a crash or a sanitizer abort), and then removes its temporary folder and sockets.
 //
 // Typical use (GoogleTest):
 //
