@@ -64,8 +64,9 @@ TXMLDocument::Node TCommandItem::Execute(TXMLDocument::Node cursor, const std::s
 TExcelColItem::TExcelColItem(std::string column, std::string mappingText)
     : Column(std::move(column))
 {
-    while (!mappingText.empty()) {
-        std::string part(TrimBlanks(SplitFirst(mappingText, ";")));
+    std::string_view rest = mappingText;
+    while (!rest.empty()) {
+        std::string part(TrimBlanks(SplitFirst(rest, ";")));
         if (!part.empty())
             Commands.emplace_back(std::move(part));
     }

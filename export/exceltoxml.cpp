@@ -86,7 +86,8 @@ void TExcelToXML::Convert(TExcelApp& app, const std::string& workbookName, int w
 TXMLDocument::Node TExcelToXML::ScanRows(TExcelSheet& sheet, TXMLDocument::Node cursor)
 {
     int emptyRun = 0;
-    for (int row = FirstDataRow; emptyRun < EmptyRowsAtEnd; ++row) {
+    // A sheet filled to its last row never shows ten empty rows: it ends there.
+    for (int row = FirstDataRow; emptyRun < EmptyRowsAtEnd && row <= SheetRows; ++row) {
         const std::string rowText = std::to_string(row);
         ui_.SetStatus(2, rowText);
         ui_.ProcessMessages();
@@ -113,9 +114,10 @@ int TExcelToXML::ReadControlFile(const std::string& fileName, const std::string&
             ui_.Warning(fileName, VersionMismatchMessage);
             return 1;
         }
-        std::string cols = ini.ReadString("MAIN", "COLS", "");
-        while (!cols.empty()) {
-            std::string key = UpperAscii(TrimBlanks(SplitFirst(cols, ";")));
+        const std::string cols = ini.ReadString("MAIN", "COLS", "");
+        std::string_view rest = cols;
+        while (!rest.empty()) {
+            std::string key = UpperAscii(TrimBlanks(SplitFirst(rest, ";")));
             if (!key.empty())
                 Columns.emplace_back(key, ini.ReadString("MAPPING", key, key));
         }
@@ -158,26 +160,35 @@ std::string TExcelToXML::ExpandConstantText(std::string text) const
         // An unreadable control file gives no constant texts, like a missing one.
         ini.emplace(TIniFile::FromBytes({}));
     }
+    // Walks the text once: what has been dealt with is left behind, never erased.
+    // Once no closing marker follows, none follows a later opening one either.
     std::string out;
-    while (!text.empty()) {
-        size_t open = text.find(ConstantTextOpen);
+    size_t rest = 0;
+    bool closeAhead = true;
+    while (rest < text.size()) {
+        size_t open = text.find(ConstantTextOpen, rest);
         if (open == std::string::npos)
             break;
-        out.append(text, 0, open);
-        text.erase(0, open + ConstantTextOpen.size());
-        size_t close = text.find(ConstantTextClose);
-        if (close == std::string::npos)
+        out.append(text, rest, open - rest);
+        rest = open + ConstantTextOpen.size();
+        size_t close = closeAhead ? text.find(ConstantTextClose, rest) : std::string::npos;
+        if (close == std::string::npos) {
+            closeAhead = false;
             continue;
-        std::string name = text.substr(0, close);
-        text.erase(0, close + ConstantTextClose.size());
+        }
+        std::string name = text.substr(rest, close - rest);
+        rest = close + ConstantTextClose.size();
         if (name.empty())
             continue;
         for (int n = 0;; ++n) {
             std::string line = ini->ReadString(name, "Line" + std::to_string(n), "");
             if (line.empty())
                 break;
+            CheckOutputSize(out.size() + line.size() + (text.size() - rest),
+                            "a(z) [" + name + "] állandó szöveg (CONSTANTTEXT) túl sokszor vagy túl hosszan szerepel");
             out += line;
         }
     }
-    return out + text;
+    out.append(text, rest);
+    return out;
 }

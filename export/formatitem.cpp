@@ -13,6 +13,19 @@ bool EndsName(const std::string& text, size_t at)
     return at < text.size() && (text[at] == '>' || text[at] == ' ');
 }
 
+// How many breaks a pass puts in: one before each marker whose tag name ends right
+// after it, and with afterClose one more after each marker followed by ">".
+size_t CountBreaks(const std::string& text, const std::string& marker, bool afterClose)
+{
+    size_t count = 0;
+    for (size_t at = text.find(marker); at != std::string::npos; at = text.find(marker, at + marker.size())) {
+        size_t after = at + marker.size();
+        count += EndsName(text, after) ? 1 : 0;
+        count += afterClose && after < text.size() && text[after] == '>' ? 1 : 0;
+    }
+    return count;
+}
+
 }  // namespace
 
 TFormatItem::TFormatItem(std::string key, const std::string& value)
@@ -32,7 +45,13 @@ std::string TFormatItem::Apply(const std::string& text) const
 {
     const std::string lineBreak = "\n" + std::string(static_cast<size_t>(std::abs(int(Indent))), '\t');
 
+    // Checked before anything is built: a big indent on a big text must fail, not
+    // allocate gigabytes first.
+    const std::string cause = "a(z) \"" + Tag + "\" elem [FORMAT] bejegyzése (" + std::to_string(Indent) +
+                              ") túl sok tabulátort szúrna be";
+
     const std::string open = "<" + Tag;
+    CheckOutputSize(text.size() + CountBreaks(text, open, false) * lineBreak.size(), cause);
     std::string opened;
     opened.reserve(text.size());
     size_t start = 0;
@@ -48,6 +67,7 @@ std::string TFormatItem::Apply(const std::string& text) const
         return opened;
 
     const std::string close = "</" + Tag;
+    CheckOutputSize(opened.size() + CountBreaks(opened, close, !AfterClose.empty()) * lineBreak.size(), cause);
     std::string result;
     result.reserve(opened.size());
     start = 0;

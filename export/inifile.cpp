@@ -94,12 +94,10 @@ void TIniFile::Parse(std::string_view text)
         if (line.front() == '[') {
             size_t close = line.find(']');
             std::string folded = FoldCase(TrimBlanks(line.substr(1, close == std::string_view::npos ? line.npos : close - 1)));
-            current = nullptr;
-            for (Section& candidate : sections_)
-                if (candidate.folded == folded)
-                    current = &candidate;
-            if (!current)
-                current = &sections_.emplace_back(Section{std::move(folded), {}});
+            auto [found, added] = sectionIndex_.try_emplace(folded, sections_.size());
+            if (added)
+                sections_.push_back(Section{std::move(folded), {}, {}});
+            current = &sections_[found->second];
             continue;
         }
         size_t equals = line.find('=');
@@ -109,30 +107,23 @@ void TIniFile::Parse(std::string_view text)
         if (key.empty())
             continue;
         std::string folded = FoldCase(key);
-        bool known = false;
-        for (const Entry& entry : current->entries)
-            known = known || entry.folded == folded;
-        if (!known)
+        if (current->index.try_emplace(folded, current->entries.size()).second)
             current->entries.push_back({std::move(key), std::move(folded), std::string(TrimBlanks(line.substr(equals + 1)))});
     }
 }
 
 const TIniFile::Section* TIniFile::Find(std::string_view section) const
 {
-    std::string folded = FoldCase(section);
-    for (const Section& candidate : sections_)
-        if (candidate.folded == folded)
-            return &candidate;
-    return nullptr;
+    auto found = sectionIndex_.find(FoldCase(section));
+    return found == sectionIndex_.end() ? nullptr : &sections_[found->second];
 }
 
 std::string TIniFile::ReadString(std::string_view section, std::string_view key, std::string_view defaultValue) const
 {
     if (const Section* found = Find(section)) {
-        std::string folded = FoldCase(key);
-        for (const Entry& entry : found->entries)
-            if (entry.folded == folded)
-                return entry.value;
+        auto entry = found->index.find(FoldCase(key));
+        if (entry != found->index.end())
+            return found->entries[entry->second].value;
     }
     return std::string(defaultValue);
 }

@@ -2,6 +2,7 @@
 
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 // A read-only INI file as the control files need it: "[section]" headers, "key=value"
@@ -30,13 +31,16 @@ private:
         std::string folded;  // for lookup
         std::string value;
     };
+    // The indexes keep a hostile file with very many sections or keys linear to read.
     struct Section {
         std::string folded;
         std::vector<Entry> entries;
+        std::unordered_map<std::string, size_t> index;  // folded key -> entry
     };
     const Section* Find(std::string_view section) const;
 
     std::vector<Section> sections_;
+    std::unordered_map<std::string, size_t> sectionIndex_;  // folded name -> section
 };
 
 // Lower-case form of a UTF-8 text for comparisons that ignore letter case (ASCII,

@@ -3,20 +3,29 @@
 #include "inifile.h"
 
 #include <charconv>
+#include <stdexcept>
 
 const char* const Utf8Declaration = "<?xml version=\"1.0\" encoding=\"utf-8\"?>";
 const char* const Iso88592Declaration = "<?xml version=\"1.0\" encoding=\"ISO-8859-2\"?>";
 
-std::string SplitFirst(std::string& text, std::string_view separator)
+std::string SplitFirst(std::string_view& text, std::string_view separator)
 {
-    size_t at = separator.empty() ? std::string::npos : text.find(separator);
-    if (at == std::string::npos) {
-        std::string token = std::move(text);
-        text.clear();
+    size_t at = separator.empty() ? std::string_view::npos : text.find(separator);
+    if (at == std::string_view::npos) {
+        std::string token(text);
+        text = {};
         return token;
     }
-    std::string token(TrimBlanks(std::string_view(text).substr(0, at)));
-    text.erase(0, at + separator.size());
+    std::string token(TrimBlanks(text.substr(0, at)));
+    text.remove_prefix(at + separator.size());
+    return token;
+}
+
+std::string SplitFirst(std::string& text, std::string_view separator)
+{
+    std::string_view rest = text;
+    std::string token = SplitFirst(rest, separator);
+    text.erase(0, text.size() - rest.size());
     return token;
 }
 
@@ -59,6 +68,14 @@ std::optional<int> ParseInteger(std::string_view text)
     if (error != std::errc() || end != text.data() + text.size())
         return std::nullopt;
     return value;
+}
+
+void CheckOutputSize(size_t size, std::string_view cause)
+{
+    if (size > MaxOutputText)
+        throw std::length_error("A kimeneti szöveg túl hosszú lenne (" + std::to_string(size >> 20) +
+                                " MiB, legfeljebb " + std::to_string(MaxOutputText >> 20) + " MiB): " +
+                                std::string(cause));
 }
 
 std::string LayoutPasses(std::string_view text, int encoding)

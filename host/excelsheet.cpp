@@ -154,6 +154,16 @@ void TExcelSheet::Open(TExcelApp& app, std::string_view workbookName, int workbo
     readAhead_.Reset(app.Buffered() && sheet_->BlockAccess());
 }
 
+bool TExcelSheet::SheetAnswers() const
+{
+    try {
+        sheet_->Name();
+        return true;
+    } catch (...) {
+        return false;
+    }
+}
+
 bool TExcelSheet::HoldingWrites() const
 {
     return target_ && session_->IsOpen();
@@ -201,6 +211,12 @@ std::string TExcelSheet::GetCellText(std::string_view cellName)
         value = readAhead_.Read(*sheet_, address.row, address.column);
     } catch (...) {
         ShowCellError(cellName);
+        // An unreadable cell reads as empty only while its worksheet still answers.
+        // Once the workbook is closed or the office has ended, every later cell would
+        // read as empty too, and a caller would take the rest of the sheet for its end.
+        if (sheet_ && !SheetAnswers())
+            throw HostError("A munkalap már nem érhető el (a munkafüzetet bezárták, vagy a táblázatkezelő leállt): " +
+                            WorkbookName + " " + SheetName);
         return {};
     }
     try {

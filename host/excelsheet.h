@@ -90,7 +90,8 @@ public:
     void Open(TExcelApp& app, std::string_view workbookName, int workbookIndex, int sheetIndex);
 
     // The text of an A1-style cell. A name that denotes no cell shows the "Hibás cella!"
-    // warning and reads as ""; a value without a text shows it and throws HostError.
+    // warning and reads as ""; a value without a text shows it and throws HostError, and
+    // so does a failed read once the worksheet itself no longer answers.
     std::string GetCellText(std::string_view cellName);
     // Writes text to a 0-based row and column; failures are passed on (those of a
     // held-back write when it is sent).
@@ -102,6 +103,7 @@ public:
 private:
     void ShowCellError(std::string_view cellName);
     bool HoldingWrites() const;
+    bool SheetAnswers() const;
 
     std::shared_ptr<HostSheet> sheet_;
     MessageSink* messages_ = nullptr;

@@ -6,6 +6,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <utility>
 
 namespace {
 
@@ -29,6 +30,23 @@ void CheckName(std::string_view name, const char* what)
 // Options for files other people write: no network, no external entities or DTDs,
 // no entity substitution beyond the predefined ones, libxml2's own size limits kept.
 constexpr int SafeParseOptions = XML_PARSE_NONET;
+
+// libxml2's own limits (kept: no XML_PARSE_HUGE), in the words the user reads. A
+// hostile file meets one of these long before it could exhaust memory or the stack.
+std::string LimitReason(const std::string& reason)
+{
+    static const std::pair<std::string_view, const char*> limits[] = {
+        {"Excessive depth in document", "túl mélyen egymásba ágyazott elemek (legfeljebb 256 szint)"},
+        {"AttValue length too long", "túl hosszú attribútumérték (legfeljebb 10 000 000 bájt)"},
+        {"xmlSAX2Characters: huge text node", "túl hosszú szöveg (legfeljebb 10 000 000 bájt)"},
+        {"Name too long", "túl hosszú név (legfeljebb 50 000 karakter)"},
+        {"Huge input lookup", "túl hosszú elem vagy érték (legfeljebb 10 000 000 bájt)"},
+    };
+    for (const auto& [english, hungarian] : limits)
+        if (reason.find(english) != std::string::npos)
+            return hungarian;
+    return reason;
+}
 
 // Collects the first error libxml2 reports while it parses one document (the later
 // ones mostly follow from it) and keeps the parser from printing to stderr. The
@@ -73,7 +91,7 @@ private:
         reason = reason.substr(0, reason.find('\n'));  // libxml2 adds byte dumps below
         while (!reason.empty() && reason.back() == ' ')
             reason.pop_back();
-        errors->reason_ = reason;
+        errors->reason_ = LimitReason(reason);
     }
 
     xmlStructuredErrorFunc oldHandler_;

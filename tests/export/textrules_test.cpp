@@ -21,6 +21,10 @@ TEST_P(SplitFirstTest, CutsTheFirstToken)
     std::string text = c.text;
     EXPECT_EQ(SplitFirst(text, c.separator), c.token);
     EXPECT_EQ(text, c.rest);
+
+    std::string_view view = c.text;
+    EXPECT_EQ(SplitFirst(view, c.separator), c.token);
+    EXPECT_EQ(view, c.rest);
 }
 
 INSTANTIATE_TEST_SUITE_P(Cases, SplitFirstTest,
