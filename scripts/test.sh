@@ -14,7 +14,7 @@ chmod 700 "$XDG_RUNTIME_DIR"
 step() { printf '\n=== %s\n' "$*"; }
 
 step "build"
-cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=Debug >/dev/null
 cmake --build build -j "$JOBS"
 
 step "tests"
@@ -25,8 +25,8 @@ scripts/gallery-screenshot.sh build build/gallery-screenshots
 
 # One clang build serves both the sanitizer run of the tests and the fuzzers.
 step "sanitizer build"
-CC=clang CXX=clang++ cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-    -DKORVEX_SANITIZE=ON -DKORVEX_FUZZ=ON -DKORVEX_BENCH=OFF >/dev/null
+CC=clang CXX=clang++ cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug \
+    -DCMAKE_CXX_FLAGS_DEBUG="-g -O1" -DKORVEX_SANITIZE=ON -DKORVEX_FUZZ=ON -DKORVEX_BENCH=OFF >/dev/null
 cmake --build build-asan -j "$JOBS"
 
 step "tests under the sanitizers"

@@ -28,8 +28,12 @@ jobs="${FUZZ_JOBS:-2}"
 timeout="${FUZZ_TIMEOUT:-25}"
 rss="${FUZZ_RSS_MB:-2048}"
 
-CC="${CC:-clang}" CXX="${CXX:-clang++}" \
-    cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKORVEX_FUZZ=ON >/dev/null
+# A build folder already configured for fuzzing (the test script's sanitizer build) is
+# used as it is; anything else is configured here.
+if ! grep -q '^KORVEX_FUZZ:BOOL=ON' "$build/CMakeCache.txt" 2>/dev/null; then
+    CC="${CC:-clang}" CXX="${CXX:-clang++}" \
+        cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKORVEX_FUZZ=ON >/dev/null
+fi
 
 # Every target whose name ends in _fuzz.
 mapfile -t targets < <(cmake --build "$build" --target help | sed -n 's/^\([A-Za-z0-9_]*_fuzz\): .*/\1/p' | sort -u)
@@ -38,6 +42,25 @@ if [ "${#targets[@]}" -eq 0 ]; then
     exit 1
 fi
 cmake --build "$build" -j "$jobs" --target "${targets[@]}"
+
+# Fuzzers run side by side, FUZZ_PARALLEL at a time (default: the number of cores);
+# each writes its own log, shown in full when it fails.
+parallel="${FUZZ_PARALLEL:-$(nproc)}"
+logs="$build/fuzz-logs"
+rm -rf "$logs"
+mkdir -p "$logs"
+
+run_one() {  # run_one NAME EXE ARGS...: exit status of the fuzzer
+    local name="$1" exe="$2"
+    shift 2
+    if "$exe" "$@" >"$logs/$name.log" 2>&1; then
+        echo "=== $name: $(grep -m1 -o 'Done [0-9]* runs in [0-9]* second(s)' "$logs/$name.log" || echo done)"
+    else
+        echo "=== $name FAILED; inputs in $build/fuzz-artifacts/${name%_fuzz}" >&2
+        tail -n 60 "$logs/$name.log" >&2
+        touch "$logs/$name.failed"
+    fi
+}
 
 failed=()
 for name in "${targets[@]}"; do
@@ -62,11 +85,15 @@ for name in "${targets[@]}"; do
     else
         echo "run-fuzzers: $name has no seed corpus (tests/<area>/corpus/$base/)" >&2
     fi
-    echo "=== $name: ${seconds}s, seeds: ${seeds[0]:-none}"
-    if ! "$exe" "${args[@]}" "$work"; then
-        echo "run-fuzzers: $name FAILED; inputs in $artifacts" >&2
-        failed+=("$name")
-    fi
+    echo "--- $name: ${seconds}s, seeds: ${seeds[0]:-none}"
+    while [ "$(jobs -rp | wc -l)" -ge "$parallel" ]; do
+        sleep 1
+    done
+    run_one "$name" "$exe" "${args[@]}" "$work" &
+done
+wait
+for name in "${targets[@]}"; do
+    [ -e "$logs/$name.failed" ] && failed+=("$name")
 done
 
 if [ "${#failed[@]}" -gt 0 ]; then
