@@ -292,11 +292,14 @@ TEST_F(OfficeDeathTest, AnImportWhoseOfficeDiesWhileWritingCellsNamesTheFile)
     ui.action = [this] { KillOfficeNow(); };
 
     std::string failure;
+    auto start = std::chrono::steady_clock::now();
     try {
         RunXMLToExcel(ui, Connector());
     } catch (const std::exception& error) {
         failure = error.what();
     }
+    std::cout << "the import ended " << std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count()
+              << " s after it started: " << failure << "\n";
 
     ASSERT_TRUE(ui.fired);
     EXPECT_TRUE(Contains(failure, "Az importálás megszakadt: " + items.string())) << failure;
