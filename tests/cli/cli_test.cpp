@@ -4,6 +4,7 @@
 
 #include "excelsheet.h"
 #include "officefixture.h"
+#include "officetest.h"
 #include "unohost.h"
 
 #include <gtest/gtest.h>
@@ -230,33 +231,8 @@ const std::vector<std::vector<std::string>> ImportedGrid = {
     {"", "", "", "", "", ""},
 };
 
-class CliTest : public ::testing::Test {
+class CliTest : public OfficeTest {
 protected:
-    static void SetUpTestSuite()
-    {
-        if (OfficeFixture::FindOffice().empty())
-            return;
-        try {
-            office = std::make_unique<OfficeFixture>();
-        } catch (const OfficeError& e) {
-            startFailure = e.what();
-        }
-    }
-    static void TearDownTestSuite() { office.reset(); }
-
-    void SetUp() override
-    {
-        if (!startFailure.empty())
-            FAIL() << "the office did not start: " << startFailure;
-        if (!office)
-            GTEST_SKIP() << "LibreOffice (soffice) is not installed";
-    }
-    void TearDown() override
-    {
-        if (office)
-            office->CloseAll();
-    }
-
     // Nothing of a run's private office is left: no process, no profile folder, no socket.
     void ExpectNoOfficeLeft(const Result& run) const
     {
@@ -297,8 +273,6 @@ protected:
 
     static std::string DataFolder() { return (Examples / "data").string(); }
 
-    static inline std::unique_ptr<OfficeFixture> office;
-    static inline std::string startFailure;
     Scratch scratch;
 };
 

@@ -4,6 +4,7 @@
 #include "commanddrivers.h"
 #include "fakefrontend.h"
 #include "officefixture.h"
+#include "officetest.h"
 #include "tempfolder.h"
 #include "unohost.h"
 
@@ -14,41 +15,13 @@
 
 namespace {
 
-class LibreOfficeExportTest : public ::testing::Test {
+class LibreOfficeExportTest : public OfficeTest {
 protected:
-    static void SetUpTestSuite()
-    {
-        if (OfficeFixture::FindOffice().empty())
-            return;
-        try {
-            office = std::make_unique<OfficeFixture>();
-        } catch (const OfficeError& e) {
-            startFailure = e.what();
-        }
-    }
-    static void TearDownTestSuite() { office.reset(); }
-
     void SetUp() override
     {
-        if (!startFailure.empty())
-            FAIL() << "the office did not start: " << startFailure;
-        if (!office)
-            GTEST_SKIP() << "LibreOffice (soffice) is not installed";
+        OfficeTest::SetUp();
         ui.dataFolder = folder.WithSeparator();
     }
-    void TearDown() override
-    {
-        if (office)
-            office->CloseAll();
-    }
-
-    HostConnector Connector() const
-    {
-        return [connection = office->Connection()] { return ConnectLibreOfficeAt(connection); };
-    }
-
-    static inline std::unique_ptr<OfficeFixture> office;
-    static inline std::string startFailure;
     TempFolder folder;
     FakeFrontend ui;
 };

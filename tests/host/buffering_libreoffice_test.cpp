@@ -5,6 +5,7 @@
 #include "commanddrivers.h"
 #include "importfixture.h"
 #include "officefixture.h"
+#include "officetest.h"
 #include "unohost.h"
 
 #include <cstdlib>
@@ -28,38 +29,8 @@ public:
     Unbuffered& operator=(const Unbuffered&) = delete;
 };
 
-class BufferingLibreOfficeTest : public ::testing::Test {
+class BufferingLibreOfficeTest : public OfficeTest {
 protected:
-    static void SetUpTestSuite()
-    {
-        if (OfficeFixture::FindOffice().empty())
-            return;
-        try {
-            office = std::make_unique<OfficeFixture>();
-        } catch (const OfficeError& e) {
-            startFailure = e.what();
-        }
-    }
-    static void TearDownTestSuite() { office.reset(); }
-
-    void SetUp() override
-    {
-        if (!startFailure.empty())
-            FAIL() << "the office did not start: " << startFailure;
-        if (!office)
-            GTEST_SKIP() << "LibreOffice (soffice) is not installed";
-    }
-    void TearDown() override
-    {
-        if (office)
-            office->CloseAll();
-    }
-
-    HostConnector Connector() const
-    {
-        return [connection = office->Connection()] { return ConnectLibreOfficeAt(connection); };
-    }
-
     // Kind and content of every cell of sheet rows 1..rows, columns A..F, as the office holds them.
     Lines Cells(int document, int sheet, int rows)
     {
@@ -73,8 +44,6 @@ protected:
         return cells;
     }
 
-    static inline std::unique_ptr<OfficeFixture> office;
-    static inline std::string startFailure;
     ImportFolder folder;
 };
 

@@ -3,6 +3,7 @@
 #include "cellvalue.h"
 #include "excelsheet.h"
 #include "officefixture.h"
+#include "officetest.h"
 #include "unohost.h"
 
 #include <gtest/gtest.h>
@@ -32,33 +33,8 @@ std::string UnusedPipe()
 }
 
 // One office for the whole program: starting one takes a second or two.
-class UnoHostTest : public ::testing::Test {
+class UnoHostTest : public OfficeTest {
 protected:
-    static void SetUpTestSuite()
-    {
-        if (OfficeFixture::FindOffice().empty())
-            return;
-        try {
-            office = std::make_unique<OfficeFixture>();
-        } catch (const OfficeError& e) {
-            startFailure = e.what();
-        }
-    }
-    static void TearDownTestSuite() { office.reset(); }
-
-    void SetUp() override
-    {
-        if (!startFailure.empty())
-            FAIL() << "the office did not start: " << startFailure;
-        if (!office)
-            GTEST_SKIP() << "LibreOffice (soffice) is not installed";
-    }
-    void TearDown() override
-    {
-        if (office)
-            office->CloseAll();
-    }
-
     // The office is known to run here, so a refused connection is a passing hiccup of
     // a loaded machine: try again a few times, then fail the test (never hand on null).
     std::shared_ptr<HostBackend> Connect()
@@ -71,8 +47,6 @@ protected:
         throw std::runtime_error("no connection to " + office->Connection());
     }
 
-    static inline std::unique_ptr<OfficeFixture> office;
-    static inline std::string startFailure;
     Warnings warnings;
 };
 

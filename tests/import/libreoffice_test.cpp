@@ -4,6 +4,7 @@
 #include "commanddrivers.h"
 #include "importfixture.h"
 #include "officefixture.h"
+#include "officetest.h"
 #include "unohost.h"
 
 #include <memory>
@@ -13,39 +14,13 @@ namespace {
 
 using Lines = std::vector<std::string>;
 
-class LibreOfficeImportTest : public ::testing::Test {
+class LibreOfficeImportTest : public OfficeTest {
 protected:
-    static void SetUpTestSuite()
-    {
-        if (OfficeFixture::FindOffice().empty())
-            return;
-        try {
-            office = std::make_unique<OfficeFixture>();
-        } catch (const OfficeError& e) {
-            startFailure = e.what();
-        }
-    }
-    static void TearDownTestSuite() { office.reset(); }
-
     void SetUp() override
     {
-        if (!startFailure.empty())
-            FAIL() << "the office did not start: " << startFailure;
-        if (!office)
-            GTEST_SKIP() << "LibreOffice (soffice) is not installed";
+        OfficeTest::SetUp();
         ui.dataFolder = folder.WithSeparator();
     }
-    void TearDown() override
-    {
-        if (office)
-            office->CloseAll();
-    }
-
-    HostConnector Connector() const
-    {
-        return [connection = office->Connection()] { return ConnectLibreOfficeAt(connection); };
-    }
-
     // What the office shows in sheet rows first..last, columns A.., and the kind of each
     // non-empty cell ("VALUE" or "TEXT").
     std::vector<std::vector<std::string>> Shown(int document, int sheet, int first, int last, int columns,
@@ -65,8 +40,6 @@ protected:
         return rows;
     }
 
-    static inline std::unique_ptr<OfficeFixture> office;
-    static inline std::string startFailure;
     ImportFolder folder;
     FakeFrontend ui;
 };
