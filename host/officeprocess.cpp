@@ -60,7 +60,7 @@ bool IsExecutable(const fs::path& file)
 
 // Whether the process has ended, without reaping it: its process group id stays
 // reserved until waitpid, so the group can still be killed safely.
-bool HasEnded(pid_t pid)
+bool ProcessHasEnded(pid_t pid)
 {
     siginfo_t info{};
     return ::waitid(P_PID, static_cast<id_t>(pid), &info, WEXITED | WNOHANG | WNOWAIT) == 0 && info.si_pid == pid;
@@ -323,7 +323,7 @@ void OfficeProcess::WaitUntilAccepting(const Options& options)
             return;
         } catch (const HostError& e) {
             link_.reset();
-            if (HasEnded(supervisor_))
+            if (ProcessHasEnded(supervisor_))
                 throw HostError("A LibreOffice leállt, mielőtt fogadta volna a kapcsolatot:\n" + LogTail());
             if (options.cancelled && options.cancelled())
                 throw HostError("A LibreOffice indítása megszakítva");
@@ -357,7 +357,7 @@ void OfficeProcess::Stop() noexcept
         }
         link_.reset();
         auto deadline = std::chrono::steady_clock::now() + StopTimeout;
-        while (asked && !HasEnded(supervisor_) && std::chrono::steady_clock::now() < deadline)
+        while (asked && !ProcessHasEnded(supervisor_) && std::chrono::steady_clock::now() < deadline)
             std::this_thread::sleep_for(PollInterval);
         ForgetGroup(supervisor_);
         ::kill(-supervisor_, SIGKILL);  // stragglers of the group, or all of it
@@ -378,6 +378,11 @@ void OfficeProcess::Stop() noexcept
         fs::remove_all(root_, ignored);
         root_.clear();
     }
+}
+
+bool OfficeProcess::HasEnded() const
+{
+    return supervisor_ > 0 && ProcessHasEnded(supervisor_);
 }
 
 void OfficeProcess::KillAll() noexcept

@@ -49,6 +49,10 @@ public:
     // The connection made while waiting for the office. Throws HostError once stopped.
     UnoConnection& Link();
     bool Running() const { return supervisor_ > 0; }
+    // Whether the office has ended by itself (or was killed) while still counted as running.
+    bool HasEnded() const;
+    // The last two thousand bytes the office wrote to its standard output and error.
+    std::string LogTail() const;
 
     // Asks the office to end, waits for it (then kills what is left of its process
     // group) and removes the temporary folder. Safe to call more than once.
@@ -62,7 +66,6 @@ public:
 private:
     void Spawn(const std::string& program, const std::string& profileUrl);
     void WaitUntilAccepting(const Options& options);
-    std::string LogTail() const;
 
     std::filesystem::path root_;
     std::string pipe_;

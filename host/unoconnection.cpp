@@ -3,6 +3,7 @@
 #include <com/sun/star/bridge/BridgeFactory.hpp>
 #include <com/sun/star/bridge/XBridge.hpp>
 #include <com/sun/star/connection/Connector.hpp>
+#include <com/sun/star/connection/NoConnectException.hpp>
 #include <com/sun/star/connection/XConnection.hpp>
 #include <com/sun/star/frame/Desktop.hpp>
 #include <cppuhelper/bootstrap.hxx>
@@ -11,7 +12,10 @@
 #include <rtl/bootstrap.hxx>
 #include <rtl/malformeduriexception.hxx>
 
+#include <chrono>
+#include <csignal>
 #include <cstdlib>
+#include <thread>
 
 #ifndef KORVEX_LO_FUNDAMENTALRC
 #define KORVEX_LO_FUNDAMENTALRC "file:///usr/lib/libreoffice/program/fundamentalrc"
@@ -30,6 +34,11 @@ struct LocalRuntime {
         // throwing; a caller's own URE_BOOTSTRAP wins.
         if (!std::getenv("URE_BOOTSTRAP"))
             rtl::Bootstrap::set("URE_BOOTSTRAP", KORVEX_LO_FUNDAMENTALRC);
+#ifdef SIGPIPE
+        // The bridges write to a socket: when the office dies, the next write must fail
+        // with an exception the caller reports, not end this process by SIGPIPE.
+        std::signal(SIGPIPE, SIG_IGN);
+#endif
         context = cppu::defaultBootstrap_InitialComponentContext();
     }
     ~LocalRuntime()
@@ -98,21 +107,39 @@ uno::Reference<uno::XComponentContext> LocalUnoContext()
 
 UnoConnection::UnoConnection(const std::string& unoUrl)
 {
-    try {
-        cppu::UnoUrl url(FromUtf8(unoUrl));
-        uno::Reference<uno::XComponentContext> local = LocalUnoContext();
-        uno::Reference<connection::XConnection> link =
-            connection::Connector::create(local)->connect(url.getConnection().getDescriptor());
-        uno::Reference<bridge::XBridge> bridge =
-            bridge::BridgeFactory::create(local)->createBridge("", url.getProtocol().getDescriptor(), link, nullptr);
-        DisposeGuard guard{uno::Reference<lang::XComponent>(bridge, uno::UNO_QUERY_THROW)};
-        remote_.set(bridge->getInstance(url.getObjectName()), uno::UNO_QUERY_THROW);
-        std::swap(bridge_, guard.component);
-    } catch (const rtl::MalformedUriException& e) {
-        throw HostError("malformed office connection " + unoUrl + ": " + ToUtf8(e.getMessage()));
-    } catch (const uno::Exception&) {
-        throw HostError("no office answers at " + unoUrl + " (" + CaughtUnoExceptionText() + ")");
+    // A busy office now and then drops a connection it has just accepted, before the
+    // first call over it is answered: the caller would see "no office" although one
+    // runs. Such a drop is tried again; a refused connection (nothing listens) is not.
+    constexpr int Attempts = 5;
+    auto pause = std::chrono::milliseconds(100);
+    for (int attempt = 1;; ++attempt) {
+        try {
+            cppu::UnoUrl url(FromUtf8(unoUrl));
+            Connect(url);
+            return;
+        } catch (const rtl::MalformedUriException& e) {
+            throw HostError("malformed office connection " + unoUrl + ": " + ToUtf8(e.getMessage()));
+        } catch (const connection::NoConnectException&) {
+            throw HostError("no office answers at " + unoUrl + " (" + CaughtUnoExceptionText() + ")");
+        } catch (const uno::Exception&) {
+            if (attempt == Attempts)
+                throw HostError("no office answers at " + unoUrl + " (" + CaughtUnoExceptionText() + ")");
+        }
+        std::this_thread::sleep_for(pause);
+        pause *= 2;
     }
+}
+
+void UnoConnection::Connect(const cppu::UnoUrl& url)
+{
+    uno::Reference<uno::XComponentContext> local = LocalUnoContext();
+    uno::Reference<connection::XConnection> link =
+        connection::Connector::create(local)->connect(url.getConnection().getDescriptor());
+    uno::Reference<bridge::XBridge> bridge =
+        bridge::BridgeFactory::create(local)->createBridge("", url.getProtocol().getDescriptor(), link, nullptr);
+    DisposeGuard guard{uno::Reference<lang::XComponent>(bridge, uno::UNO_QUERY_THROW)};
+    remote_.set(bridge->getInstance(url.getObjectName()), uno::UNO_QUERY_THROW);
+    std::swap(bridge_, guard.component);
 }
 
 UnoConnection::~UnoConnection()

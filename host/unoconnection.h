@@ -11,6 +11,10 @@
 #include <com/sun/star/uno/XComponentContext.hpp>
 #include <rtl/ustring.hxx>
 
+namespace cppu {
+class UnoUrl;
+}
+
 #include <string>
 #include <string_view>
 
@@ -42,6 +46,8 @@ public:
     css::uno::Reference<css::frame::XDesktop2> Desktop() const;
 
 private:
+    void Connect(const cppu::UnoUrl& url);
+
     css::uno::Reference<css::lang::XComponent> bridge_;
     css::uno::Reference<css::uno::XComponentContext> remote_;
 };

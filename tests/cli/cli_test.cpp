@@ -5,6 +5,7 @@
 #include "excelsheet.h"
 #include "officefixture.h"
 #include "officetest.h"
+#include "processlist.h"
 #include "unohost.h"
 
 #include <gtest/gtest.h>
@@ -92,22 +93,6 @@ std::vector<std::string> Entries(const fs::path& folder)
         names.push_back(entry.path().filename().string());
     std::sort(names.begin(), names.end());
     return names;
-}
-
-// Whether a process whose command line mentions the text is running (zombies have
-// an empty command line and do not count).
-bool ProcessMentions(const std::string& text)
-{
-    for (const auto& entry : fs::directory_iterator("/proc")) {
-        std::string name = entry.path().filename().string();
-        if (name.find_first_not_of("0123456789") != std::string::npos)
-            continue;
-        std::string command = ReadFile(entry.path() / "cmdline");
-        std::replace(command.begin(), command.end(), '\0', ' ');
-        if (Contains(command, text))
-            return true;
-    }
-    return false;
 }
 
 // Offices killed on the way out may take a moment to be gone, and after a program that
@@ -237,7 +222,7 @@ protected:
     void ExpectNoOfficeLeft(const Result& run) const
     {
         const fs::path tmp = scratch.Tmp();
-        EXPECT_TRUE(Eventually([&] { return !ProcessMentions(tmp.string()); }))
+        EXPECT_TRUE(Eventually([&] { return testprocesses::ProcessesMentioning(tmp.string()).empty(); }))
             << "an office of the run is still running";
         EXPECT_TRUE(Eventually([&] { return Entries(tmp).empty(); })) << "the office's folder is left behind";
         const std::string socket =

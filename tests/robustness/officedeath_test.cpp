@@ -7,6 +7,7 @@
 #include "commanddrivers.h"
 #include "fakefrontend.h"
 #include "officefixture.h"
+#include "processlist.h"
 #include "readahead.h"
 #include "unohost.h"
 
@@ -62,28 +63,12 @@ std::vector<std::string> Entries(const fs::path& folder)
     return names;
 }
 
-// The processes whose command line holds marker (zombies have none).
-std::vector<pid_t> ProcessesMentioning(const std::string& marker)
-{
-    std::vector<pid_t> found;
-    for (const auto& entry : fs::directory_iterator("/proc")) {
-        std::string name = entry.path().filename().string();
-        if (name.find_first_not_of("0123456789") != std::string::npos)
-            continue;
-        std::string command = ReadFile(entry.path() / "cmdline");
-        std::replace(command.begin(), command.end(), '\0', ' ');
-        if (Contains(command, marker))
-            found.push_back(static_cast<pid_t>(std::stol(name)));
-    }
-    return found;
-}
-
 // Kills the office processes whose command line holds marker, as a crash would end
 // them. Returns how many were killed.
 int KillOffice(const std::string& marker)
 {
     int killed = 0;
-    for (pid_t pid : ProcessesMentioning(marker))
+    for (pid_t pid : testprocesses::ProcessesMentioning(marker))
         killed += ::kill(pid, SIGKILL) == 0 ? 1 : 0;
     return killed;
 }
@@ -92,7 +77,7 @@ int KillOffice(const std::string& marker)
 bool OfficeGone(const std::string& marker)
 {
     for (int attempt = 0; attempt < 200; ++attempt) {
-        if (ProcessesMentioning(marker).empty())
+        if (testprocesses::ProcessesMentioning(marker).empty())
             return true;
         std::this_thread::sleep_for(std::chrono::milliseconds(50));
     }

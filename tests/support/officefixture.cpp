@@ -38,15 +38,29 @@ namespace {
 
 constexpr auto StartTimeout = std::chrono::seconds(180);
 
+// When a call fails because the office has gone, its last words say why.
+std::string WhyGone(const OfficeProcess* process)
+{
+    if (!process || !process->HasEnded())
+        return "";
+    return "the office has ended. Its log ends:\n" + process->LogTail();
+}
+
+std::string Because(const OfficeProcess* process)
+{
+    std::string why = WhyGone(process);
+    return why.empty() ? why : "; " + why;
+}
+
 template <class Call>
-auto OfficeCall(const std::string& what, Call&& call) -> decltype(call())
+auto OfficeCall(const std::string& what, const OfficeProcess* process, Call&& call) -> decltype(call())
 {
     try {
         return call();
     } catch (const uno::Exception&) {
-        throw OfficeError(what + ": " + CaughtUnoExceptionText());
+        throw OfficeError(what + ": " + CaughtUnoExceptionText() + Because(process));
     } catch (const HostError& e) {
-        throw OfficeError(what + ": " + e.what());
+        throw OfficeError(what + ": " + e.what() + Because(process));
     }
 }
 
@@ -285,6 +299,11 @@ void OfficeFixture::Terminate()
     impl_->Stop();
 }
 
+std::string OfficeFixture::Obituary() const
+{
+    return WhyGone(impl_->process.get());
+}
+
 const std::string& OfficeFixture::Connection() const
 {
     return impl_->connection;
@@ -299,7 +318,7 @@ void OfficeFixture::CreateWorkbookFile(const fs::path& file, const std::vector<S
 {
     int document = CreateDocument(sheets);
     try {
-        OfficeCall("storing " + file.string(), [&] {
+        OfficeCall("storing " + file.string(), impl_->process.get(), [&] {
             uno::Reference<frame::XStorable>(impl_->Document(document), uno::UNO_QUERY_THROW)
                 ->storeToURL(FileUrl(file), Properties({{"FilterName", uno::Any(FromUtf8(FilterFor(file)))},
                                                         {"Overwrite", uno::Any(true)}}));
@@ -313,12 +332,12 @@ void OfficeFixture::CreateWorkbookFile(const fs::path& file, const std::vector<S
 
 int OfficeFixture::Open(const fs::path& file)
 {
-    return OfficeCall("opening " + file.string(), [&] { return impl_->Keep(impl_->Load(FileUrl(file))); });
+    return OfficeCall("opening " + file.string(), impl_->process.get(), [&] { return impl_->Keep(impl_->Load(FileUrl(file))); });
 }
 
 int OfficeFixture::CreateDocument(const std::vector<Sheet>& sheets)
 {
-    return OfficeCall("creating a document", [&] {
+    return OfficeCall("creating a document", impl_->process.get(), [&] {
         int document = impl_->Keep(impl_->Load("private:factory/scalc"));
         Fill(impl_->process->Link().RemoteContext(), impl_->Document(document), sheets);
         return document;
@@ -327,7 +346,7 @@ int OfficeFixture::CreateDocument(const std::vector<Sheet>& sheets)
 
 void OfficeFixture::Store(int document, const fs::path& file)
 {
-    OfficeCall("storing " + file.string(), [&] {
+    OfficeCall("storing " + file.string(), impl_->process.get(), [&] {
         uno::Reference<frame::XStorable>(impl_->Document(document), uno::UNO_QUERY_THROW)
             ->storeAsURL(FileUrl(file), Properties({{"FilterName", uno::Any(FromUtf8(FilterFor(file)))},
                                                     {"Overwrite", uno::Any(true)}}));
@@ -336,7 +355,7 @@ void OfficeFixture::Store(int document, const fs::path& file)
 
 void OfficeFixture::Close(int document)
 {
-    OfficeCall("closing a document", [&] {
+    OfficeCall("closing a document", impl_->process.get(), [&] {
         uno::Reference<lang::XComponent> component = impl_->Document(document);
         impl_->documents.erase(document);
         CloseDocument(component);
@@ -348,7 +367,7 @@ void OfficeFixture::CloseAll()
     impl_->documents.clear();
     if (!impl_->desktop.is())
         return;
-    OfficeCall("closing the documents", [&] {
+    OfficeCall("closing the documents", impl_->process.get(), [&] {
         std::vector<uno::Reference<lang::XComponent>> open;
         uno::Reference<container::XEnumeration> components = impl_->desktop->getComponents()->createEnumeration();
         while (components->hasMoreElements()) {
@@ -363,14 +382,14 @@ void OfficeFixture::CloseAll()
 
 std::string OfficeFixture::Title(int document)
 {
-    return OfficeCall("reading a title", [&] {
+    return OfficeCall("reading a title", impl_->process.get(), [&] {
         return ToUtf8(uno::Reference<frame::XTitle>(impl_->Document(document), uno::UNO_QUERY_THROW)->getTitle());
     });
 }
 
 OfficeFixture::CellInfo OfficeFixture::Inspect(int document, int sheet, const std::string& cellName)
 {
-    return OfficeCall("inspecting " + cellName, [&] {
+    return OfficeCall("inspecting " + cellName, impl_->process.get(), [&] {
         uno::Reference<table::XCell> cell = CellNamed(impl_->Document(document), sheet, cellName);
         CellInfo info;
         info.type = TypeName(cell->getType());
@@ -383,7 +402,7 @@ OfficeFixture::CellInfo OfficeFixture::Inspect(int document, int sheet, const st
 
 void OfficeFixture::Type(int document, int sheet, const std::string& cellName, const std::string& input)
 {
-    OfficeCall("typing into " + cellName,
+    OfficeCall("typing into " + cellName, impl_->process.get(),
                [&] {
                    uno::Reference<lang::XComponent> component = impl_->Document(document);
                    TypeInto(impl_->process->Link().RemoteContext(), component, CellNamed(component, sheet, cellName), input);

@@ -90,6 +90,10 @@ public:
     // Types input into a cell (see Cell).
     void Type(int document, int sheet, const std::string& cellName, const std::string& input);
 
+    // Empty while the office runs; once it has ended by itself (a crash), what it last
+    // wrote, to say why.
+    std::string Obituary() const;
+
     // Ends the office now (the destructor does it otherwise); later calls fail.
     void Terminate();
 

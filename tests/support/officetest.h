@@ -32,6 +32,8 @@ protected:
             FAIL() << "the office did not start: " << startFailure;
         if (!office)
             GTEST_SKIP() << "LibreOffice (soffice) is not installed";
+        if (std::string obituary = office->Obituary(); !obituary.empty())
+            FAIL() << "the suite's office is gone: " << obituary;
     }
     void TearDown() override
     {
