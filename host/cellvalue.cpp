@@ -10,7 +10,7 @@ namespace {
 std::string NumberText(double value)
 {
     if (!std::isfinite(value))
-        throw HostError("a cell holds a number that has no text");
+        throw HostError("a cellában olyan szám van, amely nem írható le szövegként");
     if (value == 0)
         return "0";  // also for -0
     char buffer[64];
@@ -77,7 +77,7 @@ std::string CellValueText(const CellValue& value)
     case CellValue::Kind::Boolean: return value.number != 0 ? "TRUE" : "FALSE";
     case CellValue::Kind::Error: break;
     }
-    throw HostError("the cell holds an error value");
+    throw HostError("a cellában hibaérték van");
 }
 
 CellValue CellValueForText(std::string_view text)

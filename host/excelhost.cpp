@@ -51,7 +51,7 @@ public:
         : text_(SysAllocStringLen(text.data(), static_cast<UINT>(text.size())))
     {
         if (!text_)
-            throw HostError("out of memory for an automation string");
+            throw HostError("elfogyott a memória egy automatizálási szöveghez");
     }
     ~Bstr() { SysFreeString(text_); }
     Bstr(const Bstr&) = delete;
@@ -72,7 +72,7 @@ public:
         : Variant()
     {
         if (FAILED(VariantCopy(&value_, const_cast<VARIANT*>(&other.value_))))
-            throw HostError("an automation value cannot be copied");
+            throw HostError("egy automatizálási érték nem másolható");
     }
     Variant(Variant&& other) noexcept
         : value_(other.value_)
@@ -166,7 +166,7 @@ public:
     {
         VARIANT& v = *value.get();
         if (v.vt != VT_DISPATCH || !v.pdispVal)
-            throw HostError(std::string("Excel gave no object for ") + member);
+            throw HostError(std::string("az Excel nem adott objektumot: ") + member);
         v.pdispVal->AddRef();
         return Dispatch(v.pdispVal);
     }
@@ -175,12 +175,12 @@ public:
     Variant Invoke(const wchar_t* member, WORD kind, std::vector<Variant> arguments = {}) const
     {
         if (!object_)
-            throw HostError("no Excel object");
+            throw HostError("nincs Excel-objektum");
         DISPID id = 0;
         LPOLESTR name = const_cast<LPOLESTR>(member);
         HRESULT hr = object_->GetIDsOfNames(IID_NULL, &name, 1, LOCALE_USER_DEFAULT, &id);
         if (FAILED(hr))
-            throw HostError("Excel has no member " + Utf8(member, lstrlenW(member)) + " (" + HresultText(hr) + ")");
+            throw HostError("az Excelnek nincs ilyen tagja: " + Utf8(member, lstrlenW(member)) + " (" + HresultText(hr) + ")");
 
         // IDispatch takes its arguments last to first.
         std::vector<VARIANT> reversed;
@@ -225,7 +225,7 @@ private:
     {
         if (hr == DISP_E_EXCEPTION && exception.pfnDeferredFillIn)
             exception.pfnDeferredFillIn(&exception);
-        std::string text = "Excel refused " + Utf8(member, lstrlenW(member)) + " (" + HresultText(hr);
+        std::string text = "az Excel elutasította: " + Utf8(member, lstrlenW(member)) + " (" + HresultText(hr);
         if (exception.bstrDescription)
             text += ": " + Utf8(exception.bstrDescription, static_cast<int>(SysStringLen(exception.bstrDescription)));
         text += ")";
@@ -273,14 +273,14 @@ int IntegerOf(const Variant& value, const char* what)
 {
     Variant copy(value);
     if (FAILED(VariantChangeType(copy.get(), copy.get(), 0, VT_I4)))
-        throw HostError(std::string("Excel gave no number for ") + what);
+        throw HostError(std::string("az Excel nem adott számot: ") + what);
     return static_cast<int>((*copy).lVal);
 }
 
 std::string TextOf(const Variant& value, const char* what)
 {
     if ((*value).vt != VT_BSTR)
-        throw HostError(std::string("Excel gave no text for ") + what);
+        throw HostError(std::string("az Excel nem adott szöveget: ") + what);
     BSTR text = (*value).bstrVal;
     return Utf8(text, static_cast<int>(SysStringLen(text)));
 }
@@ -317,7 +317,7 @@ CellValue CellValueOf(const Variant& value)
     }
     default: break;
     }
-    throw HostError("Excel gave a cell value of an unknown kind (" + std::to_string(v.vt) + ")");
+    throw HostError("az Excel ismeretlen fajtájú cellaértéket adott (" + std::to_string(v.vt) + ")");
 }
 
 // "A1", "XFD1048576": Excel's own names of cells.
@@ -343,20 +343,20 @@ std::vector<Variant> RangeCells(const Variant& value, const CellRange& range)
     const VARIANT& v = *value;
     if (!(v.vt & VT_ARRAY)) {
         if (range.Cells() != 1)
-            throw HostError("Excel gave one value for " + RangeAddress(range));
+            throw HostError("az Excel egyetlen értéket adott a tartományra: " + RangeAddress(range));
         cells.push_back(value);
         return cells;
     }
     SAFEARRAY* array = (v.vt & VT_BYREF) ? *v.pparray : v.parray;
     if ((v.vt & VT_TYPEMASK) != VT_VARIANT || !array || SafeArrayGetDim(array) != 2)
-        throw HostError("Excel gave no table of values for " + RangeAddress(range));
+        throw HostError("az Excel nem adott értéktáblát a tartományra: " + RangeAddress(range));
     LONG rowLow = 0, rowHigh = -1, columnLow = 0, columnHigh = -1;
     SafeArrayGetLBound(array, 1, &rowLow);
     SafeArrayGetUBound(array, 1, &rowHigh);
     SafeArrayGetLBound(array, 2, &columnLow);
     SafeArrayGetUBound(array, 2, &columnHigh);
     if (rowHigh - rowLow + 1 != range.rows || columnHigh - columnLow + 1 != range.columns)
-        throw HostError("Excel gave a table of another size for " + RangeAddress(range));
+        throw HostError("az Excel más méretű értéktáblát adott a tartományra: " + RangeAddress(range));
     cells.reserve(static_cast<size_t>(range.Cells()));
     for (LONG row = rowLow; row <= rowHigh; ++row) {
         for (LONG column = columnLow; column <= columnHigh; ++column) {
@@ -365,7 +365,7 @@ std::vector<Variant> RangeCells(const Variant& value, const CellRange& range)
             Variant cell;
             HRESULT hr = SafeArrayGetElement(array, index, cell.get());
             if (FAILED(hr))
-                throw HostError("a value of " + RangeAddress(range) + " cannot be read (" + HresultText(hr) + ")");
+                throw HostError("a tartomány egy értéke nem olvasható: " + RangeAddress(range) + " (" + HresultText(hr) + ")");
             cells.push_back(std::move(cell));
         }
     }
@@ -395,7 +395,7 @@ public:
         case CellValue::Kind::Boolean: cell.Put(L"Value", Variant::Bool(value.number != 0)); return;
         case CellValue::Kind::Error: break;
         }
-        throw HostError("an error value cannot be written");
+        throw HostError("hibaérték nem írható");
     }
 
     bool BlockAccess() const override { return true; }
@@ -426,13 +426,13 @@ public:
     void WriteBlock(const CellRange& range, const std::vector<CellValue>& values) override
     {
         if (values.size() != static_cast<size_t>(range.Cells()))
-            throw HostError("a block of " + std::to_string(values.size()) + " values does not fit its range");
+            throw HostError(std::to_string(values.size()) + " érték nem illik a tartományába");
         Dispatch target = Range(range);
         TextRule rule = TextRuleOf(target, values);
         SAFEARRAYBOUND bounds[2] = {{static_cast<ULONG>(range.rows), 1}, {static_cast<ULONG>(range.columns), 1}};
         SAFEARRAY* array = SafeArrayCreate(VT_VARIANT, 2, bounds);
         if (!array)
-            throw HostError("out of memory for a table of " + std::to_string(range.Cells()) + " values");
+            throw HostError("elfogyott a memória egy " + std::to_string(range.Cells()) + " értékből álló táblához");
         Variant table = Variant::Array(array);
         for (int r = 0; r < range.rows; ++r) {
             for (int c = 0; c < range.columns; ++c) {
@@ -444,7 +444,7 @@ public:
                 LONG index[2] = {r + 1, c + 1};
                 HRESULT hr = SafeArrayPutElement(array, index, cell.get());
                 if (FAILED(hr))
-                    throw HostError("a table of values cannot be built (" + HresultText(hr) + ")");
+                    throw HostError("az értéktábla nem hozható létre (" + HresultText(hr) + ")");
             }
         }
         target.Put(L"Value", std::move(table));
@@ -500,13 +500,13 @@ private:
         case CellValue::Kind::Boolean: return Variant::Bool(value.number != 0);
         case CellValue::Kind::Error: break;
         }
-        throw HostError("an error value cannot be written");
+        throw HostError("hibaérték nem írható");
     }
 
     Dispatch Range(const CellRange& range) const
     {
         if (range.Empty() || range.row < 1 || range.column < 1)
-            throw HostError("no such range");
+            throw HostError("nincs ilyen tartomány");
         std::vector<Variant> address;
         address.push_back(Variant::Text(RangeAddress(range)));
         return worksheet_.Object(L"Range", std::move(address));
@@ -515,7 +515,7 @@ private:
     Dispatch Cell(int row, int column) const
     {
         if (row < 1 || column < 1)
-            throw HostError("no such cell: row " + std::to_string(row) + ", column " + std::to_string(column));
+            throw HostError("nincs ilyen cella: " + std::to_string(row) + ". sor, " + std::to_string(column) + ". oszlop");
         std::vector<Variant> position;
         position.push_back(Variant::Int(row));
         position.push_back(Variant::Int(column));

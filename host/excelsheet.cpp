@@ -94,7 +94,7 @@ void TWriteBehind::Checkpoint()
 HostBackend& TExcelApp::Backend()
 {
     if (!backend_)
-        throw HostError("no spreadsheet application is connected");
+        throw HostError("nincs kapcsolat a táblázatkezelővel");
     return *backend_;
 }
 
@@ -146,8 +146,8 @@ void TExcelSheet::Open(TExcelApp& app, std::string_view workbookName, int workbo
     }
     WorkbookName = std::string(workbookName);
     if (!sheet_)
-        throw HostError("worksheet " + std::to_string(sheetIndex) + " of workbook " + WorkbookName +
-                        " cannot be reached");
+        throw HostError("a munkalap nem érhető el: " + WorkbookName + ", " + std::to_string(sheetIndex) +
+                        ". munkalap");
     SheetName = sheet_->Name();
     if (session_)
         target_ = session_->Add(workbookIndex, sheetIndex, sheet_, SheetName);
@@ -207,7 +207,7 @@ std::string TExcelSheet::GetCellText(std::string_view cellName)
     try {
         CellAddress address = ParseCellName(cellName);
         if (!sheet_ || address.row < 1 || address.column < 1)
-            throw HostError("no such cell");
+            throw HostError("nincs ilyen cella");
         value = readAhead_.Read(*sheet_, address.row, address.column);
     } catch (...) {
         ShowCellError(cellName);
@@ -230,9 +230,9 @@ std::string TExcelSheet::GetCellText(std::string_view cellName)
 void TExcelSheet::SetCellText(int row, int column, std::string_view text)
 {
     if (!sheet_)
-        throw HostError("no worksheet is open");
+        throw HostError("nincs megnyitott munkalap");
     if (row < 0 || column < 0 || row == std::numeric_limits<int>::max() || column == std::numeric_limits<int>::max())
-        throw HostError("cell position out of range");
+        throw HostError("a cella helye kívül esik a munkalapon");
     CellValue value = CellValueForText(text);
     readAhead_.Forget();
     if (HoldingWrites())
@@ -244,7 +244,7 @@ void TExcelSheet::SetCellText(int row, int column, std::string_view text)
 int ColumnIndex(std::string_view letters)
 {
     if (letters.empty())
-        throw HostError("empty column letters");
+        throw HostError("hiányzik az oszlop betűjele");
     if (letters.size() == 1)
         return UpperLetter(letters[0]) - 'A';
     return (UpperLetter(letters[0]) - 'A' + 1) * 26 + (UpperLetter(letters[1]) - 'A');

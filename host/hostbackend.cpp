@@ -18,7 +18,7 @@ std::vector<CellValue> HostSheet::ReadBlock(const CellRange& range)
 void HostSheet::WriteBlock(const CellRange& range, const std::vector<CellValue>& values)
 {
     if (values.size() != static_cast<size_t>(range.Cells()))
-        throw HostError("a block of " + std::to_string(values.size()) + " values does not fit its range");
+        throw HostError(std::to_string(values.size()) + " érték nem illik a tartományába");
     size_t i = 0;
     for (int row = range.row; row <= range.LastRow(); ++row)
         for (int column = range.column; column <= range.LastColumn(); ++column)

@@ -76,7 +76,7 @@ void SheetReadAhead::Load(HostSheet& sheet, int row)
     if (!fetch.Empty()) {
         values = sheet.ReadBlock(fetch);
         if (values.size() != static_cast<size_t>(fetch.Cells()))
-            throw HostError("the host gave a block of the wrong size");
+            throw HostError("a táblázatkezelő rossz méretű cellatömböt adott");
     } else {
         fetch = {};
     }

@@ -99,9 +99,9 @@ uno::Reference<uno::XComponentContext> LocalUnoContext()
         static LocalRuntime runtime;
         return runtime.context;
     } catch (const cppu::BootstrapException& e) {
-        throw HostError("the LibreOffice libraries cannot be started: " + ToUtf8(e.getMessage()));
+        throw HostError("a LibreOffice programkönyvtárai nem indíthatók: " + ToUtf8(e.getMessage()));
     } catch (const uno::Exception&) {
-        throw HostError("the LibreOffice libraries cannot be started: " + CaughtUnoExceptionText());
+        throw HostError("a LibreOffice programkönyvtárai nem indíthatók: " + CaughtUnoExceptionText());
     }
 }
 
@@ -118,12 +118,12 @@ UnoConnection::UnoConnection(const std::string& unoUrl)
             Connect(url);
             return;
         } catch (const rtl::MalformedUriException& e) {
-            throw HostError("malformed office connection " + unoUrl + ": " + ToUtf8(e.getMessage()));
+            throw HostError("hibás LibreOffice-kapcsolat: " + unoUrl + ": " + ToUtf8(e.getMessage()));
         } catch (const connection::NoConnectException&) {
-            throw HostError("no office answers at " + unoUrl + " (" + CaughtUnoExceptionText() + ")");
+            throw HostError("nem válaszol LibreOffice ezen a kapcsolaton: " + unoUrl + " (" + CaughtUnoExceptionText() + ")");
         } catch (const uno::Exception&) {
             if (attempt == Attempts)
-                throw HostError("no office answers at " + unoUrl + " (" + CaughtUnoExceptionText() + ")");
+                throw HostError("nem válaszol LibreOffice ezen a kapcsolaton: " + unoUrl + " (" + CaughtUnoExceptionText() + ")");
         }
         std::this_thread::sleep_for(pause);
         pause *= 2;
@@ -153,6 +153,6 @@ uno::Reference<frame::XDesktop2> UnoConnection::Desktop() const
     try {
         return frame::Desktop::create(remote_);
     } catch (const uno::Exception&) {
-        throw HostError("the office desktop cannot be reached: " + CaughtUnoExceptionText());
+        throw HostError("a LibreOffice asztala nem érhető el: " + CaughtUnoExceptionText());
     }
 }

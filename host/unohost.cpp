@@ -55,23 +55,23 @@ auto Guarded(const std::string& what, Call&& call) -> decltype(call())
     try {
         return call();
     } catch (const lang::DisposedException&) {
-        throw HostError(what + ": LibreOffice no longer holds it (the workbook was closed or the office ended)");
+        throw HostError(what + ": a LibreOffice már nem tartja nyitva (a munkafüzetet bezárták, vagy a LibreOffice leállt)");
     } catch (const lang::IndexOutOfBoundsException&) {
-        throw HostError(what + ": position out of range");
+        throw HostError(what + ": a hely kívül esik a munkalapon");
     } catch (const uno::Exception&) {
         throw HostError(what + ": " + CaughtUnoExceptionText());
     }
 }
 
-std::string CellWhat(const char* verb, int row, int column)
+std::string CellWhat(const char* action, int row, int column)
 {
-    return std::string(verb) + " the cell at row " + std::to_string(row) + ", column " + std::to_string(column);
+    return std::string(action) + " (" + std::to_string(row) + ". sor, " + std::to_string(column) + ". oszlop)";
 }
 
-std::string RangeWhat(const char* verb, const CellRange& range)
+std::string RangeWhat(const char* action, const CellRange& range)
 {
-    return std::string(verb) + " rows " + std::to_string(range.row) + " to " + std::to_string(range.LastRow()) +
-           ", columns " + std::to_string(range.column) + " to " + std::to_string(range.LastColumn());
+    return std::string(action) + " (" + std::to_string(range.row) + "–" + std::to_string(range.LastRow()) + ". sor, " +
+           std::to_string(range.column) + "–" + std::to_string(range.LastColumn()) + ". oszlop)";
 }
 
 // The office's 0-based range addresses as 1-based ranges.
@@ -141,7 +141,7 @@ uno::Reference<container::XIndexAccess> SheetsOf(const uno::Reference<sheet::XSp
     // A closed document answers with no sheets rather than an exception.
     uno::Reference<container::XIndexAccess> sheets(document->getSheets(), uno::UNO_QUERY);
     if (!sheets.is())
-        throw HostError("the workbook has been closed");
+        throw HostError("a munkafüzetet bezárták");
     return sheets;
 }
 
@@ -157,26 +157,26 @@ public:
 
     std::string Name() override
     {
-        return Guarded("reading the sheet name", [&] {
+        return Guarded("a munkalap nevének olvasása", [&] {
             return ToUtf8(uno::Reference<container::XNamed>(sheet_, uno::UNO_QUERY_THROW)->getName());
         });
     }
 
     CellValue ReadCell(int row, int column) override
     {
-        return Guarded(CellWhat("reading", row, column), [&] { return ValueOf(CellAt(row, column)); });
+        return Guarded(CellWhat("cella olvasása", row, column), [&] { return ValueOf(CellAt(row, column)); });
     }
 
     void WriteCell(int row, int column, const CellValue& value) override
     {
-        Guarded(CellWhat("writing", row, column), [&] { Store(CellAt(row, column), value); });
+        Guarded(CellWhat("cella írása", row, column), [&] { Store(CellAt(row, column), value); });
     }
 
     bool BlockAccess() const override { return true; }
 
     CellRange UsedArea() override
     {
-        return Guarded("finding the cells in use", [&] {
+        return Guarded("a használt cellák keresése", [&] {
             uno::Reference<sheet::XSheetCellCursor> cursor = sheet_->createCursor();
             uno::Reference<sheet::XUsedAreaCursor>(cursor, uno::UNO_QUERY_THROW)->gotoEndOfUsedArea(false);
             table::CellRangeAddress end =
@@ -190,18 +190,18 @@ public:
     // cell is read on its own.
     std::vector<CellValue> ReadBlock(const CellRange& range) override
     {
-        return Guarded(RangeWhat("reading", range), [&] {
+        return Guarded(RangeWhat("cellák olvasása", range), [&] {
             uno::Reference<table::XCellRange> cells = RangeAt(range);
             const uno::Sequence<uno::Sequence<uno::Any>> data =
                 uno::Reference<sheet::XCellRangeData>(cells, uno::UNO_QUERY_THROW)->getDataArray();
             if (data.getLength() != range.rows)
-                throw HostError("the office gave " + std::to_string(data.getLength()) + " rows");
+                throw HostError("a LibreOffice " + std::to_string(data.getLength()) + " sort adott");
             std::vector<CellValue> values(static_cast<size_t>(range.Cells()));
             bool numbers = false;
             for (int r = 0; r < range.rows; ++r) {
                 const uno::Sequence<uno::Any>& row = data[r];
                 if (row.getLength() != range.columns)
-                    throw HostError("the office gave a row of " + std::to_string(row.getLength()) + " cells");
+                    throw HostError("a LibreOffice " + std::to_string(row.getLength()) + " cellából álló sort adott");
                 for (int c = 0; c < range.columns; ++c) {
                     CellValue& value = values[static_cast<size_t>(r) * range.columns + c];
                     double number = 0;
@@ -229,7 +229,7 @@ public:
     void WriteBlock(const CellRange& range, const std::vector<CellValue>& values) override
     {
         if (values.size() != static_cast<size_t>(range.Cells()))
-            throw HostError("a block of " + std::to_string(values.size()) + " values does not fit its range");
+            throw HostError(std::to_string(values.size()) + " érték nem illik a tartományába");
         uno::Sequence<uno::Sequence<uno::Any>> data(range.rows);
         for (int r = 0; r < range.rows; ++r) {
             uno::Sequence<uno::Any>& row = data.getArray()[r];
@@ -241,18 +241,18 @@ public:
                 case CellValue::Kind::Empty: out[c] <<= rtl::OUString(); break;
                 case CellValue::Kind::Text: out[c] <<= FromUtf8(value.text); break;
                 case CellValue::Kind::Number: out[c] <<= value.number; break;
-                default: throw HostError("only numbers and texts are written in blocks");
+                default: throw HostError("tömbösen csak szám és szöveg írható");
                 }
             }
         }
-        Guarded(RangeWhat("writing", range), [&] {
+        Guarded(RangeWhat("cellák írása", range), [&] {
             uno::Reference<sheet::XCellRangeData>(RangeAt(range), uno::UNO_QUERY_THROW)->setDataArray(data);
         });
     }
 
     BlockWriteLimits WriteLimits(const CellRange& area) override
     {
-        return Guarded(RangeWhat("looking at", area), [&] {
+        return Guarded(RangeWhat("cellák vizsgálata", area), [&] {
             uno::Reference<sheet::XCellRangesQuery> query(RangeAt(area), uno::UNO_QUERY_THROW);
             BlockWriteLimits limits;
             limits.occupied = RangesOf(query->queryContentCells(ContentFlags));
@@ -265,7 +265,7 @@ private:
     uno::Reference<table::XCellRange> RangeAt(const CellRange& range) const
     {
         if (range.Empty() || range.row < 1 || range.column < 1)
-            throw HostError("no such range");
+            throw HostError("nincs ilyen tartomány");
         return sheet_->getCellRangeByPosition(range.column - 1, range.row - 1, range.LastColumn() - 1,
                                               range.LastRow() - 1);
     }
@@ -303,7 +303,7 @@ private:
     uno::Reference<table::XCell> CellAt(int row, int column) const
     {
         if (row < 1 || column < 1)
-            throw HostError("no such cell: row " + std::to_string(row) + ", column " + std::to_string(column));
+            throw HostError("nincs ilyen cella: " + std::to_string(row) + ". sor, " + std::to_string(column) + ". oszlop");
         return sheet_->getCellByPosition(column - 1, row - 1);
     }
 
@@ -316,7 +316,7 @@ private:
         case table::CellContentType_FORMULA: return FormulaResult(cell);
         default: break;
         }
-        throw HostError("the cell has an unknown content type");
+        throw HostError("a cella tartalmának típusa ismeretlen");
     }
 
     CellValue FormulaResult(const uno::Reference<table::XCell>& cell) const
@@ -375,7 +375,7 @@ private:
             uno::Reference<sheet::XCellRangeData>(cell, uno::UNO_QUERY_THROW)->getDataArray();
         rtl::OUString text;
         if (data.getLength() != 1 || data[0].getLength() != 1 || !(data[0][0] >>= text))
-            throw HostError("the office gave no text for a text cell");
+            throw HostError("a LibreOffice nem adta meg a szöveges cella szövegét");
         return ToUtf8(text);
     }
 
@@ -400,7 +400,7 @@ private:
         case CellValue::Kind::Boolean: StoreFormatted(cell, value.number, util::NumberFormat::LOGICAL); return;
         case CellValue::Kind::Error: break;
         }
-        throw HostError("an error value cannot be written");
+        throw HostError("hibaérték nem írható");
     }
 
     void StoreFormatted(const uno::Reference<table::XCell>& cell, double number, sal_Int16 formatType) const
@@ -434,12 +434,12 @@ public:
 
     int WorkbookCount() override
     {
-        return Guarded("listing the workbooks", [&] { return static_cast<int>(SpreadsheetDocuments(desktop_).size()); });
+        return Guarded("a munkafüzetek listázása", [&] { return static_cast<int>(SpreadsheetDocuments(desktop_).size()); });
     }
 
     std::string WorkbookFullName(int book) override
     {
-        return Guarded(BookWhat("reading the name of", book), [&] {
+        return Guarded(BookWhat("a név olvasása", book), [&] {
             uno::Reference<sheet::XSpreadsheetDocument> document = Document(book);
             rtl::OUString url = uno::Reference<frame::XModel>(document, uno::UNO_QUERY_THROW)->getURL();
             if (!url.isEmpty())
@@ -451,17 +451,17 @@ public:
 
     int SheetCount(int book) override
     {
-        return Guarded(BookWhat("counting the sheets of", book),
+        return Guarded(BookWhat("a munkalapok megszámolása", book),
                        [&] { return static_cast<int>(SheetsOf(Document(book))->getCount()); });
     }
 
     std::unique_ptr<HostSheet> Sheet(int book, int sheet) override
     {
-        return Guarded(BookWhat("opening sheet " + std::to_string(sheet) + " of", book), [&] {
+        return Guarded(BookWhat("a(z) " + std::to_string(sheet) + ". munkalap megnyitása", book), [&] {
             uno::Reference<sheet::XSpreadsheetDocument> document = Document(book);
             uno::Reference<container::XIndexAccess> sheets = SheetsOf(document);
             if (sheet < 1 || sheet > sheets->getCount())
-                throw HostError("the workbook has no sheet " + std::to_string(sheet));
+                throw HostError("a munkafüzetnek nincs " + std::to_string(sheet) + ". munkalapja");
             uno::Reference<sheet::XSpreadsheet> found(sheets->getByIndex(sheet - 1), uno::UNO_QUERY_THROW);
             uno::Reference<util::XNumberFormats> formats =
                 uno::Reference<util::XNumberFormatsSupplier>(document, uno::UNO_QUERY_THROW)->getNumberFormats();
@@ -470,16 +470,16 @@ public:
     }
 
 private:
-    static std::string BookWhat(const std::string& verb, int book)
+    static std::string BookWhat(const std::string& action, int book)
     {
-        return verb + " workbook " + std::to_string(book);
+        return action + " (" + std::to_string(book) + ". munkafüzet)";
     }
 
     uno::Reference<sheet::XSpreadsheetDocument> Document(int book) const
     {
         std::vector<uno::Reference<sheet::XSpreadsheetDocument>> documents = SpreadsheetDocuments(desktop_);
         if (book < 1 || book > static_cast<int>(documents.size()))
-            throw HostError("no workbook " + std::to_string(book) + " is open");
+            throw HostError("nincs " + std::to_string(book) + ". megnyitott munkafüzet");
         return documents[book - 1];
     }
 
