@@ -7,6 +7,7 @@
 // Run by hand:
 //     export_bench [--rows N] [--runs N] [--office] [--slow-rows N]
 
+#include "benchfrontend.h"
 #include "exceltoxml.h"
 #include "memoryhost.h"
 #include "xmldocument.h"
@@ -34,37 +35,6 @@ namespace fs = std::filesystem;
 namespace {
 
 constexpr int Columns = 8;
-
-// Answers every question at once and shows nothing.
-class BenchFrontend : public Frontend {
-public:
-    explicit BenchFrontend(std::string folder) : folder_(std::move(folder)) {}
-    std::string Caption() const override { return "export_bench"; }
-    std::string DataFolder() const override { return folder_; }
-    TXMLDocument& Document() override { return document_; }
-    void AppendLog(std::string_view) override {}
-    void SetLogText(std::string_view text) override { logSize = text.size(); }
-    void SetStatus(int, std::string_view) override {}
-    void ProcessMessages() override {}
-    void SetBusy(bool) override {}
-    void Warning(std::string_view caption, std::string_view text) override
-    {
-        std::fprintf(stderr, "warning: %.*s: %.*s\n", int(caption.size()), caption.data(), int(text.size()),
-                     text.data());
-    }
-    std::optional<std::string> AskSaveFileName(std::string_view proposed) override { return std::string(proposed); }
-    std::vector<std::string> AskDataFiles() override { return {}; }
-    std::optional<std::vector<bool>> SelectWorkbooks(const std::vector<std::string>& names) override
-    {
-        return std::vector<bool>(names.size(), true);
-    }
-
-    size_t logSize = 0;
-
-private:
-    std::string folder_;
-    TXMLDocument document_;
-};
 
 // Counts every call into a backend and its sheets, blocks included.
 class CountingBackend : public HostBackend {
@@ -153,7 +123,7 @@ double Run(const char* label, int run, int rows, std::shared_ptr<HostBackend> ba
     if (!buffered)
         ::setenv("KORVEX_HOST_UNBUFFERED", "1", 1);
     auto counting = std::make_shared<CountingBackend>(std::move(backend));
-    BenchFrontend ui((folder / "").string());
+    BenchFrontend ui("export_bench", (folder / "").string());
     TExcelApp app(counting, &ui);
     ::unsetenv("KORVEX_HOST_UNBUFFERED");
     std::vector<std::string> names;

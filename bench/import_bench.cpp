@@ -7,6 +7,7 @@
 // over cell by cell per element through LibreOffice. Run by hand:
 //     import_bench [--elements N] [--runs N] [--office] [--slow-elements N]
 
+#include "benchfrontend.h"
 #include "exceltoxml.h"
 #include "memoryhost.h"
 #include "xmldocument.h"
@@ -36,37 +37,6 @@ namespace fs = std::filesystem;
 namespace {
 
 constexpr int CellsPerElement = 6;
-
-// Answers every question at once and shows nothing.
-class BenchFrontend : public Frontend {
-public:
-    explicit BenchFrontend(std::string folder) : folder_(std::move(folder)) {}
-    std::string Caption() const override { return "import_bench"; }
-    std::string DataFolder() const override { return folder_; }
-    TXMLDocument& Document() override { return document_; }
-    void AppendLog(std::string_view) override { ++logLines; }
-    void SetLogText(std::string_view) override {}
-    void SetStatus(int, std::string_view) override {}
-    void ProcessMessages() override {}
-    void SetBusy(bool) override {}
-    void Warning(std::string_view caption, std::string_view text) override
-    {
-        std::fprintf(stderr, "warning: %.*s: %.*s\n", int(caption.size()), caption.data(), int(text.size()),
-                     text.data());
-    }
-    std::optional<std::string> AskSaveFileName(std::string_view proposed) override { return std::string(proposed); }
-    std::vector<std::string> AskDataFiles() override { return {}; }
-    std::optional<std::vector<bool>> SelectWorkbooks(const std::vector<std::string>& names) override
-    {
-        return std::vector<bool>(names.size(), true);
-    }
-
-    long long logLines = 0;
-
-private:
-    std::string folder_;
-    TXMLDocument document_;
-};
 
 // Counts the cells written through a backend and the calls that wrote them.
 class CountingBackend : public HostBackend {
@@ -167,7 +137,7 @@ double Run(const char* label, int run, std::shared_ptr<HostBackend> backend, con
     if (!buffered)
         ::setenv("KORVEX_HOST_UNBUFFERED", "1", 1);
     auto counting = std::make_shared<CountingBackend>(std::move(backend));
-    BenchFrontend ui((folder / "").string());
+    BenchFrontend ui("import_bench", (folder / "").string());
     TExcelApp app(counting, &ui);
     ::unsetenv("KORVEX_HOST_UNBUFFERED");
     std::vector<std::string> names;
