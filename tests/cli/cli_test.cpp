@@ -2,6 +2,7 @@
 // a private office of their own; the test's own office (OfficeFixture) reads results
 // back through the host and stands in for "the running office" of runs without --open.
 
+#include "clirun.h"
 #include "excelsheet.h"
 #include "officefixture.h"
 #include "officetest.h"
@@ -14,16 +15,12 @@
 #include <chrono>
 #include <csignal>
 #include <ctime>
-#include <fcntl.h>
 #include <filesystem>
 #include <fstream>
 #include <functional>
-#include <poll.h>
-#include <random>
 #include <regex>
 #include <sstream>
 #include <string>
-#include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
 #include <vector>
@@ -48,42 +45,12 @@ bool Contains(const std::string& text, const std::string& part)
     return text.find(part) != std::string::npos;
 }
 
-// A fresh folder for one test, removed afterwards. Its "tmp" folder is the $TMPDIR of
-// the program runs, so whatever their offices leave behind shows up there.
-class Scratch {
+// A scratch folder whose "tmp" folder is the $TMPDIR of the program runs, so whatever
+// their offices leave behind shows up there.
+class Scratch : public testcli::ScratchFolder {
 public:
-    Scratch()
-    {
-        std::random_device random;
-        do
-            path_ = fs::temp_directory_path() / ("korvex-clitest-" + std::to_string(random()));
-        while (!fs::create_directory(path_));
-        fs::create_directory(Tmp());
-    }
-    ~Scratch()
-    {
-        std::error_code ignored;
-        fs::remove_all(path_, ignored);
-    }
-    Scratch(const Scratch&) = delete;
-    Scratch& operator=(const Scratch&) = delete;
-
-    const fs::path& Path() const { return path_; }
-    fs::path Tmp() const { return path_ / "tmp"; }
-    fs::path Folder(const std::string& name) const
-    {
-        fs::create_directories(path_ / name);
-        return path_ / name;
-    }
-    fs::path Copy(const fs::path& from, const std::string& toFolder) const
-    {
-        fs::path to = Folder(toFolder) / from.filename();
-        fs::copy_file(from, to, fs::copy_options::overwrite_existing);
-        return to;
-    }
-
-private:
-    fs::path path_;
+    Scratch() : ScratchFolder("korvex-clitest") { Tmp(); }
+    std::filesystem::path Tmp() const { return Folder("tmp"); }
 };
 
 std::vector<std::string> Entries(const fs::path& folder)
@@ -107,12 +74,7 @@ bool Eventually(const std::function<bool()>& condition)
     return false;
 }
 
-struct Result {
-    pid_t pid = -1;
-    int status = -1;  // the exit status; 128 + signal when killed
-    std::string out;
-    std::string err;
-};
+using Result = testcli::Run;
 
 // Runs korvex-cli in the folder above tmp, with TMPDIR set to tmp and the given
 // environment additions. watch is called with the run so far whenever more output arrives.
@@ -120,62 +82,7 @@ Result RunCli(const std::vector<std::string>& args, const fs::path& tmp,
               const std::vector<std::pair<std::string, std::string>>& environment = {},
               const std::function<void(const Result&)>& watch = {})
 {
-    std::vector<std::string> texts{KORVEX_CLI};
-    texts.insert(texts.end(), args.begin(), args.end());
-    std::vector<char*> argv;
-    for (std::string& text : texts)
-        argv.push_back(text.data());
-    argv.push_back(nullptr);
-
-    int out[2], err[2];
-    if (::pipe2(out, O_CLOEXEC) != 0 || ::pipe2(err, O_CLOEXEC) != 0)
-        throw std::runtime_error("pipe");
-    pid_t child = ::fork();
-    if (child == 0) {
-        ::dup2(out[1], 1);
-        ::dup2(err[1], 2);
-        ::close_range(3, ~0U, 0);
-        if (::chdir(tmp.parent_path().c_str()) != 0)
-            ::_exit(126);
-        ::setenv("TMPDIR", tmp.c_str(), 1);
-        ::unsetenv("KORVEX_OFFICE");
-        ::unsetenv("KORVEX_DATA_FOLDER");
-        for (const auto& [name, value] : environment)
-            ::setenv(name.c_str(), value.c_str(), 1);
-        ::execv(argv[0], argv.data());
-        ::_exit(127);
-    }
-    ::close(out[1]);
-    ::close(err[1]);
-
-    Result result;
-    result.pid = child;
-    pollfd streams[2] = {{out[0], POLLIN, 0}, {err[0], POLLIN, 0}};
-    std::string* sinks[2] = {&result.out, &result.err};
-    int open = 2;
-    while (open > 0) {
-        if (::poll(streams, 2, -1) < 0)
-            continue;
-        for (int i = 0; i < 2; ++i) {
-            if (streams[i].fd < 0 || !(streams[i].revents & (POLLIN | POLLHUP)))
-                continue;
-            char buffer[4096];
-            ssize_t got = ::read(streams[i].fd, buffer, sizeof buffer);
-            if (got <= 0) {
-                ::close(streams[i].fd);
-                streams[i].fd = -1;
-                --open;
-                continue;
-            }
-            sinks[i]->append(buffer, static_cast<size_t>(got));
-            if (watch)
-                watch(result);
-        }
-    }
-    int status = 0;
-    ::waitpid(child, &status, 0);
-    result.status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-    return result;
+    return testcli::RunProgram(KORVEX_CLI, args, {tmp, tmp.parent_path(), environment, false}, watch);
 }
 
 std::string Today()

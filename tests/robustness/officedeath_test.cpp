@@ -4,6 +4,7 @@
 // one alone, the import names the file it was transferring. korvex-cli --open must leave
 // no office behind. Each test starts offices of its own, since it kills them.
 
+#include "clirun.h"
 #include "commanddrivers.h"
 #include "fakefrontend.h"
 #include "officefixture.h"
@@ -16,19 +17,14 @@
 #include <algorithm>
 #include <chrono>
 #include <csignal>
-#include <fcntl.h>
 #include <filesystem>
 #include <fstream>
 #include <functional>
 #include <iostream>
 #include <iterator>
 #include <memory>
-#include <poll.h>
-#include <pty.h>
-#include <random>
 #include <sstream>
 #include <string>
-#include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
 #include <utility>
@@ -155,32 +151,9 @@ std::string ImportData(int items)
 }
 constexpr int ImportItems = 20000;
 
-// A fresh folder for one test, removed afterwards.
-class Scratch {
+class Scratch : public testcli::ScratchFolder {
 public:
-    Scratch()
-    {
-        std::random_device random;
-        do
-            path_ = fs::temp_directory_path() / ("korvex-death-" + std::to_string(random()));
-        while (!fs::create_directory(path_));
-    }
-    ~Scratch()
-    {
-        std::error_code ignored;
-        fs::remove_all(path_, ignored);
-    }
-    Scratch(const Scratch&) = delete;
-    Scratch& operator=(const Scratch&) = delete;
-
-    fs::path Folder(const std::string& name) const
-    {
-        fs::create_directories(path_ / name);
-        return path_ / name;
-    }
-
-private:
-    fs::path path_;
+    Scratch() : ScratchFolder("korvex-death") {}
 };
 
 // A frontend that runs an action once: when the export shows a row on the status bar,
@@ -296,70 +269,13 @@ TEST_F(OfficeDeathTest, AnImportWhoseOfficeDiesWhileWritingCellsNamesTheFile)
 
 // --- korvex-cli --open --------------------------------------------------------------
 
-struct CliRun {
-    pid_t pid = -1;
-    int status = -1;  // exit status; 128 + signal when killed
-    std::string out;
-    std::string err;
-};
+using CliRun = testcli::Run;
 
 // Runs korvex-cli with TMPDIR=tmp (so its office's command line names tmp). stderr is a
 // terminal, so the export shows its rows there. watch sees the run after every read.
 CliRun RunCli(const std::vector<std::string>& args, const fs::path& tmp, const std::function<void(const CliRun&)>& watch)
 {
-    std::vector<std::string> texts{KORVEX_CLI};
-    texts.insert(texts.end(), args.begin(), args.end());
-    std::vector<char*> argv;
-    for (std::string& text : texts)
-        argv.push_back(text.data());
-    argv.push_back(nullptr);
-
-    int out[2];
-    int terminal = -1;
-    int terminalSide = -1;
-    if (::pipe2(out, O_CLOEXEC) != 0 || ::openpty(&terminal, &terminalSide, nullptr, nullptr, nullptr) != 0)
-        throw std::runtime_error("no pipe or terminal for korvex-cli");
-    pid_t child = ::fork();
-    if (child == 0) {
-        ::dup2(out[1], 1);
-        ::dup2(terminalSide, 2);
-        ::close_range(3, ~0U, 0);
-        ::setenv("TMPDIR", tmp.c_str(), 1);
-        ::unsetenv("KORVEX_OFFICE");
-        ::unsetenv("KORVEX_DATA_FOLDER");
-        ::execv(argv[0], argv.data());
-        ::_exit(127);
-    }
-    ::close(out[1]);
-    ::close(terminalSide);
-
-    CliRun run;
-    run.pid = child;
-    pollfd streams[2] = {{out[0], POLLIN, 0}, {terminal, POLLIN, 0}};
-    std::string* sinks[2] = {&run.out, &run.err};
-    int open = 2;
-    while (open > 0) {
-        if (::poll(streams, 2, -1) < 0)
-            continue;
-        for (int i = 0; i < 2; ++i) {
-            if (streams[i].fd < 0 || !(streams[i].revents & (POLLIN | POLLHUP | POLLERR)))
-                continue;
-            char buffer[4096];
-            ssize_t got = ::read(streams[i].fd, buffer, sizeof buffer);
-            if (got <= 0) {  // a terminal without a writer reads as an error
-                ::close(streams[i].fd);
-                streams[i].fd = -1;
-                --open;
-                continue;
-            }
-            sinks[i]->append(buffer, static_cast<size_t>(got));
-            watch(run);
-        }
-    }
-    int status = 0;
-    ::waitpid(child, &status, 0);
-    run.status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-    return run;
+    return testcli::RunProgram(KORVEX_CLI, args, {tmp, {}, {}, true}, watch);
 }
 
 class CliOfficeDeathTest : public ::testing::Test {
