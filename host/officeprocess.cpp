@@ -4,7 +4,6 @@
 #include "unoconnection.h"
 #include "unohost.h"
 
-#include <osl/file.hxx>
 #include <rtl/digest.h>
 
 #include <array>
@@ -64,14 +63,6 @@ bool ProcessHasEnded(pid_t pid)
 {
     siginfo_t info{};
     return ::waitid(P_PID, static_cast<id_t>(pid), &info, WEXITED | WNOHANG | WNOWAIT) == 0 && info.si_pid == pid;
-}
-
-std::string FileUrl(const fs::path& path)
-{
-    rtl::OUString url;
-    if (osl::FileBase::getFileURLFromSystemPath(FromUtf8(path.string()), url) != osl::FileBase::E_None)
-        throw HostError("Nem képezhető fájl-URL: " + path.string());
-    return ToUtf8(url);
 }
 
 // Settings of the private profile. Without lock files, an office that has to be
@@ -249,7 +240,7 @@ OfficeProcess::OfficeProcess(const Options& options)
         WriteProfileSettings(root_ / "profile");
         pipe_ = UniquePipe(options.pipePrefix);
         connection_ = "pipe,name=" + pipe_;
-        profileUrl_ = FileUrl(root_ / "profile");
+        profileUrl_ = ToUtf8(FileUrl(root_ / "profile"));
         fs::create_directories(root_ / "tmp");
         Spawn(program, profileUrl_);
         WaitUntilAccepting(options);

@@ -39,32 +39,12 @@ std::string Utf8Of(const fs::path& path)
     return std::string(text.begin(), text.end());
 }
 
-rtl::OUString FileUrl(const fs::path& path)
-{
-    rtl::OUString url;
-    if (osl::FileBase::getFileURLFromSystemPath(FromUtf8(Utf8Of(path)), url) != osl::FileBase::E_None)
-        throw HostError("Nem képezhető fájl-URL: " + Utf8Of(path));
-    return url;
-}
-
 std::string SystemPath(const rtl::OUString& url)
 {
     rtl::OUString path;
     if (osl::FileBase::getSystemPathFromFileURL(url, path) != osl::FileBase::E_None)
         return {};
     return ToUtf8(path);
-}
-
-uno::Sequence<beans::PropertyValue> Properties(const std::vector<std::pair<const char*, uno::Any>>& values)
-{
-    uno::Sequence<beans::PropertyValue> properties(static_cast<sal_Int32>(values.size()));
-    beans::PropertyValue* out = properties.getArray();
-    for (const auto& [name, value] : values) {
-        out->Name = rtl::OUString::createFromAscii(name);
-        out->Value = value;
-        ++out;
-    }
-    return properties;
 }
 
 std::vector<uno::Reference<frame::XModel>> SpreadsheetModels(const uno::Reference<frame::XDesktop2>& desktop)

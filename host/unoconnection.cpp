@@ -9,6 +9,7 @@
 #include <cppuhelper/bootstrap.hxx>
 #include <cppuhelper/exc_hlp.hxx>
 #include <cppuhelper/unourl.hxx>
+#include <osl/file.hxx>
 #include <rtl/bootstrap.hxx>
 #include <rtl/malformeduriexception.hxx>
 
@@ -81,6 +82,30 @@ std::string ToUtf8(const rtl::OUString& text)
 rtl::OUString FromUtf8(std::string_view text)
 {
     return rtl::OUString(text.data(), static_cast<sal_Int32>(text.size()), RTL_TEXTENCODING_UTF8);
+}
+
+rtl::OUString FileUrl(const std::filesystem::path& path)
+{
+    std::error_code error;
+    std::filesystem::path absolute = std::filesystem::absolute(path, error);
+    std::u8string text = (error ? path : absolute).u8string();
+    rtl::OUString url;
+    if (osl::FileBase::getFileURLFromSystemPath(FromUtf8(std::string(text.begin(), text.end())), url) !=
+        osl::FileBase::E_None)
+        throw HostError("Nem képezhető fájl-URL: " + std::string(text.begin(), text.end()));
+    return url;
+}
+
+uno::Sequence<beans::PropertyValue> Properties(const std::vector<std::pair<const char*, uno::Any>>& values)
+{
+    uno::Sequence<beans::PropertyValue> properties(static_cast<sal_Int32>(values.size()));
+    beans::PropertyValue* out = properties.getArray();
+    for (const auto& [name, value] : values) {
+        out->Name = rtl::OUString::createFromAscii(name);
+        out->Value = value;
+        ++out;
+    }
+    return properties;
 }
 
 std::string CaughtUnoExceptionText()

@@ -5,6 +5,7 @@
 
 #include "hostbackend.h"
 
+#include <com/sun/star/beans/PropertyValue.hpp>
 #include <com/sun/star/frame/XDesktop2.hpp>
 #include <com/sun/star/lang/XComponent.hpp>
 #include <com/sun/star/uno/Exception.hpp>
@@ -15,12 +16,23 @@ namespace cppu {
 class UnoUrl;
 }
 
+#include <filesystem>
 #include <string>
 #include <string_view>
+#include <utility>
+#include <vector>
 
 // UTF-8 std::string <-> UNO string. Invalid UTF-8 becomes replacement characters.
 std::string ToUtf8(const rtl::OUString& text);
 rtl::OUString FromUtf8(std::string_view text);
+
+// The office's file URL of a path (made absolute first). Throws HostError when the path
+// has none.
+rtl::OUString FileUrl(const std::filesystem::path& path);
+
+// A property list for the office's calls ({"Hidden", Any(true)}, ...), in the given order.
+css::uno::Sequence<css::beans::PropertyValue> Properties(
+    const std::vector<std::pair<const char*, css::uno::Any>>& values);
 
 // The text of the UNO exception being handled, with its type: call only inside a
 // catch block that caught a css::uno::Exception.

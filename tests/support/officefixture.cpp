@@ -25,7 +25,6 @@
 #include <com/sun/star/util/XCloseable.hpp>
 #include <com/sun/star/util/XNumberFormatTypes.hpp>
 #include <com/sun/star/util/XNumberFormatsSupplier.hpp>
-#include <osl/file.hxx>
 
 #include <cctype>
 #include <chrono>
@@ -64,14 +63,6 @@ auto OfficeCall(const std::string& what, const OfficeProcess* process, Call&& ca
     }
 }
 
-rtl::OUString FileUrl(const fs::path& file)
-{
-    rtl::OUString url;
-    if (osl::FileBase::getFileURLFromSystemPath(FromUtf8(fs::absolute(file).string()), url) != osl::FileBase::E_None)
-        throw OfficeError("no file URL for " + file.string());
-    return url;
-}
-
 std::string FilterFor(const fs::path& file)
 {
     std::string extension = file.extension().string();
@@ -82,18 +73,6 @@ std::string FilterFor(const fs::path& file)
     if (extension == ".ods")
         return "calc8";
     throw OfficeError("no spreadsheet format for " + file.string());
-}
-
-uno::Sequence<beans::PropertyValue> Properties(const std::vector<std::pair<const char*, uno::Any>>& values)
-{
-    uno::Sequence<beans::PropertyValue> properties(static_cast<sal_Int32>(values.size()));
-    beans::PropertyValue* out = properties.getArray();
-    for (const auto& [name, value] : values) {
-        out->Name = rtl::OUString::createFromAscii(name);
-        out->Value = value;
-        ++out;
-    }
-    return properties;
 }
 
 }  // namespace
