@@ -32,13 +32,8 @@ namespace {
 const fs::path Examples = fs::path(KORVEX_SOURCE_DIR) / "examples";
 const fs::path Expected = fs::path(KORVEX_SOURCE_DIR) / "tests" / "cli" / "expected";
 
-std::string ReadFile(const fs::path& file)
-{
-    std::ifstream in(file, std::ios::binary);
-    std::stringstream bytes;
-    bytes << in.rdbuf();
-    return bytes.str();
-}
+using testcli::Entries;
+using testcli::ReadFile;
 
 bool Contains(const std::string& text, const std::string& part)
 {
@@ -52,15 +47,6 @@ public:
     Scratch() : ScratchFolder("korvex-clitest") { Tmp(); }
     std::filesystem::path Tmp() const { return Folder("tmp"); }
 };
-
-std::vector<std::string> Entries(const fs::path& folder)
-{
-    std::vector<std::string> names;
-    for (const auto& entry : fs::directory_iterator(folder))
-        names.push_back(entry.path().filename().string());
-    std::sort(names.begin(), names.end());
-    return names;
-}
 
 // Offices killed on the way out may take a moment to be gone, and after a program that
 // was killed itself, the supervisor of its office sweeps up a moment later.

@@ -39,24 +39,12 @@ bool Contains(const std::string& text, const std::string& part)
     return text.find(part) != std::string::npos;
 }
 
-std::string ReadFile(const fs::path& file)
-{
-    std::ifstream in(file, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
+using testcli::Entries;
+using testcli::ReadFile;
 
 void WriteFile(const fs::path& file, const std::string& bytes)
 {
     std::ofstream(file, std::ios::binary) << bytes;
-}
-
-std::vector<std::string> Entries(const fs::path& folder)
-{
-    std::vector<std::string> names;
-    for (const auto& entry : fs::directory_iterator(folder))
-        names.push_back(entry.path().filename().string());
-    std::sort(names.begin(), names.end());
-    return names;
 }
 
 // Kills the office processes whose command line holds marker, as a crash would end

@@ -4,9 +4,12 @@
 // that collects standard output and error while it goes, so a test can act in the
 // middle of it (send a signal, kill its office) and check what it printed.
 
+#include <algorithm>
 #include <fcntl.h>
 #include <filesystem>
+#include <fstream>
 #include <functional>
+#include <iterator>
 #include <poll.h>
 #include <pty.h>
 #include <random>
@@ -56,6 +59,23 @@ public:
 private:
     std::filesystem::path path_;
 };
+
+// What a run left behind: the names in a folder, sorted, and a file's bytes ("" when
+// it cannot be read).
+inline std::vector<std::string> Entries(const std::filesystem::path& folder)
+{
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(folder))
+        names.push_back(entry.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+inline std::string ReadFile(const std::filesystem::path& file)
+{
+    std::ifstream in(file, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
 
 struct Run {
     pid_t pid = -1;
