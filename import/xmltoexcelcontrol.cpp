@@ -120,6 +120,23 @@ int LastRow(const TXMLToExcelSubItem& item)
     return LastSubItemRow(item.SubItems, item.Row);
 }
 
+namespace {
+
+// Writes an element's attributes on the item's row, then lets the item's sub items match
+// the element's children; a child that asks for a new row moves the item's rows on.
+template <class Item>
+void TransferContent(Item& item, Node element, TExcelSheet& sheet, std::string& echoText)
+{
+    for (const TXMLToExcelAttribute& attribute : item.Attributes)
+        attribute.WriteAttribute(element, sheet, item.Row);
+    for (Node child : TXMLDocument::ChildNodes(element))
+        for (TXMLToExcelSubItem& subItem : item.SubItems)
+            if (subItem.MatchElement(child, sheet, echoText))
+                SetRows(item, subItem.Row);
+}
+
+}  // namespace
+
 std::string MissingPageLine(std::string_view id, std::string_view page)
 {
     return std::string(id) + ": nincs \"" + std::string(page) +
@@ -257,12 +274,7 @@ bool TXMLToExcelDBItem::TransferElement(Node element, TExcelApp& host, Frontend&
     sheet.Open(host, WorkbookName, WorkbookIndex, SheetIndex);
     echoText.clear();
     SetRows(*this, Row);
-    for (const TXMLToExcelAttribute& attribute : Attributes)
-        attribute.WriteAttribute(element, sheet, Row);
-    for (Node child : TXMLDocument::ChildNodes(element))
-        for (TXMLToExcelSubItem& subItem : SubItems)
-            if (subItem.MatchElement(child, sheet, echoText))
-                SetRows(*this, subItem.Row);
+    TransferContent(*this, element, sheet, echoText);
     // One empty row between two elements of this item.
     Row = LastRow(*this) + 2;
     host.AfterWrites([&ui, line = ID + " " + echoText] { ui.AppendLog(line); });
@@ -288,12 +300,7 @@ bool TXMLToExcelSubItem::MatchElement(Node element, TExcelSheet& sheet, std::str
         if (Echo)
             echoText = text;
     }
-    for (const TXMLToExcelAttribute& attribute : Attributes)
-        attribute.WriteAttribute(element, sheet, Row);
-    for (Node child : TXMLDocument::ChildNodes(element))
-        for (TXMLToExcelSubItem& subItem : SubItems)
-            if (subItem.MatchElement(child, sheet, echoText))
-                SetRows(*this, subItem.Row);
+    TransferContent(*this, element, sheet, echoText);
     Row = LastRow(*this);
     if (NewRow)
         ++Row;

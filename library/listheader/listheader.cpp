@@ -78,20 +78,30 @@ QString PieceText(const std::string& piece, bool symbol)
     return symbol ? SymbolToUnicode(text) : text;
 }
 
-// Width of the title as drawn: the sum of its pieces in their fonts.
-int MarkupWidth(const std::string& title, bool stopAtSemicolon, const QFont& base, int lineHeight)
+// Walks a title piece by piece: show gets each non-empty piece's text (symbol letters
+// mapped) with the style it is drawn in, until the end or the header end when asked to stop there.
+template <class Show>
+void ForEachMarkupPiece(const std::string& title, bool stopAtSemicolon, const QFont& base, int lineHeight, Show show)
 {
-    std::string text = title;
+    std::string rest = title;
     std::string piece;
     MarkupStyle style{base};
-    int total = 0;
-    while (!text.empty()) {
-        const int code = NextMarkupPiece(text, piece);
+    while (!rest.empty()) {
+        const int code = NextMarkupPiece(rest, piece);
         if (!piece.empty())
-            total += QFontMetrics(style.font).horizontalAdvance(PieceText(piece, style.symbol));
+            show(PieceText(piece, style.symbol), style);
         if (!ApplyCode(code, stopAtSemicolon, base, lineHeight, style))
             break;
     }
+}
+
+// Width of the title as drawn: the sum of its pieces in their fonts.
+int MarkupWidth(const std::string& title, bool stopAtSemicolon, const QFont& base, int lineHeight)
+{
+    int total = 0;
+    ForEachMarkupPiece(title, stopAtSemicolon, base, lineHeight, [&](const QString& shown, const MarkupStyle& style) {
+        total += QFontMetrics(style.font).horizontalAdvance(shown);
+    });
     return total;
 }
 
@@ -149,28 +159,19 @@ void DrawMarkupText(QPainter& canvas, const std::string& text, int alignment, bo
         offset = alignment == 1 ? rect.width() - total : (rect.width() - total) / 2;
     }
 
-    std::string rest = text;
-    std::string piece;
-    MarkupStyle style{base};
     int acc = 0;
-    while (!rest.empty()) {
-        const int code = NextMarkupPiece(rest, piece);
-        if (!piece.empty()) {
-            canvas.setFont(style.font);
-            const QString shown = PieceText(piece, style.symbol);
-            const int x = rect.left() + offset + acc;
-            QRect clip = rect;
-            if (offset + acc > 0)
-                clip.setLeft(x);
-            canvas.save();
-            canvas.setClipRect(clip, Qt::IntersectClip);
-            canvas.drawText(QPoint(x, rect.top() + style.dy + canvas.fontMetrics().ascent()), shown);
-            canvas.restore();
-            acc += canvas.fontMetrics().horizontalAdvance(shown);
-        }
-        if (!ApplyCode(code, stopAtSemicolon, base, lineHeight, style))
-            break;
-    }
+    ForEachMarkupPiece(text, stopAtSemicolon, base, lineHeight, [&](const QString& shown, const MarkupStyle& style) {
+        canvas.setFont(style.font);
+        const int x = rect.left() + offset + acc;
+        QRect clip = rect;
+        if (offset + acc > 0)
+            clip.setLeft(x);
+        canvas.save();
+        canvas.setClipRect(clip, Qt::IntersectClip);
+        canvas.drawText(QPoint(x, rect.top() + style.dy + canvas.fontMetrics().ascent()), shown);
+        canvas.restore();
+        acc += canvas.fontMetrics().horizontalAdvance(shown);
+    });
     canvas.setFont(base);
 }
 

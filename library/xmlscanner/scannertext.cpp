@@ -33,12 +33,16 @@ std::string RemoveSpaces(std::string_view text)
     return out;
 }
 
-void NormalizeWhitespace(std::string& text)
+namespace {
+
+// Drops the blanks at both ends and turns every inner run of blanks into one space, in place.
+template <class IsBlank>
+void CollapseBlanks(std::string& text, IsBlank isBlank)
 {
     std::size_t write = 0;
     bool pendingSpace = false;
     for (const char c : text) {
-        if (IsXmlSpace(c)) {
+        if (isBlank(c)) {
             pendingSpace = write > 0;
             continue;
         }
@@ -51,22 +55,16 @@ void NormalizeWhitespace(std::string& text)
     text.resize(write);
 }
 
+} // namespace
+
+void NormalizeWhitespace(std::string& text)
+{
+    CollapseBlanks(text, IsXmlSpace);
+}
+
 void CollapseSpaces(std::string& text)
 {
-    std::size_t write = 0;
-    bool pendingSpace = false;
-    for (const char c : text) {
-        if (c == ' ') {
-            pendingSpace = write > 0;
-            continue;
-        }
-        if (pendingSpace) {
-            text[write++] = ' ';
-            pendingSpace = false;
-        }
-        text[write++] = c;
-    }
-    text.resize(write);
+    CollapseBlanks(text, [](char c) { return c == ' '; });
 }
 
 std::string UpperCase(std::string_view text)
