@@ -140,6 +140,24 @@ bool AppendValue(xmlDoc* doc, const xmlNode* node, std::string& out, int depth)
     return true;
 }
 
+// Text nodes and references to entities whose replacement text is text in turn. An
+// undefined or external entity (never read) stands for no text.
+bool IsTextOnly(xmlDoc* doc, const xmlNode* node, int depth)
+{
+    if (depth > MaxEntityDepth)
+        return false;
+    for (; node; node = node->next) {
+        if (node->type == XML_TEXT_NODE)
+            continue;
+        if (node->type != XML_ENTITY_REF_NODE)
+            return false;
+        const xmlEntity* entity = xmlGetDocEntity(doc, node->name);
+        if (entity && entity->etype == XML_INTERNAL_GENERAL_ENTITY && !IsTextOnly(doc, entity->children, depth + 1))
+            return false;
+    }
+    return true;
+}
+
 }  // namespace
 
 TXMLDocument::TXMLDocument()
@@ -304,10 +322,17 @@ long TXMLDocument::Line(Node node)
     return node ? xmlGetLineNo(node) : 0;
 }
 
-bool TXMLDocument::IsTextElement(Node element)
+std::optional<std::string> TXMLDocument::ElementText(Node element)
 {
-    return element && element->type == XML_ELEMENT_NODE && element->children &&
-           element->children == element->last && element->children->type == XML_TEXT_NODE;
+    if (!element || element->type != XML_ELEMENT_NODE || !element->children ||
+        !IsTextOnly(element->doc, element->children, 0))
+        return std::nullopt;
+    std::string text;
+    if (!AppendValue(element->doc, element->children, text, 0))
+        throw XmlError("Hibás XML fájl: " + S(element->doc ? element->doc->URL : nullptr) + ", " +
+                       std::to_string(Line(element)) + ". sor: a(z) \"" + NodeName(element) +
+                       "\" elem szövege az entitások kifejtése után túl hosszú");
+    return text;
 }
 
 std::string TXMLDocument::Text(Node node)
