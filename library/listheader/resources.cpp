@@ -4,7 +4,7 @@
 #include <QFile>
 #include <QString>
 
-TXMLDocument* SharedXMLDocument = nullptr;
+TSharedXmlDocument* SharedXMLDocument = nullptr;
 
 namespace {
 

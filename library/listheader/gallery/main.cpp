@@ -10,7 +10,7 @@
 #include "listheader.h"
 #include "listviewwithheader.h"
 #include "resources.h"
-#include "xmldocument.h"
+#include "sharedxmldocument.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -171,7 +171,7 @@ int main(int argc, char* argv[])
     options.process(app);
 
     // XML format resources and the XML Spreadsheet form need the host's document.
-    TXMLDocument document;
+    TSharedXmlDocument document;
     SharedXMLDocument = &document;
 
     GalleryWindow window;

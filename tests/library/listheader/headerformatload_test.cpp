@@ -3,7 +3,7 @@
 #include "measurement.h"
 #include "resources.h"
 #include "scopedlanguage.h"
-#include "xmldocument.h"
+#include "sharedxmldocument.h"
 
 #include <gtest/gtest.h>
 
@@ -33,7 +33,7 @@ public:
     ScopedSharedDocument& operator=(const ScopedSharedDocument&) = delete;
 
 private:
-    TXMLDocument document_;
+    TSharedXmlDocument document_;
 };
 
 void ForgetMeasurements()

@@ -3,7 +3,7 @@
 #include "resources.h"
 #include "scopedlanguage.h"
 #include "widgettestformats.h"
-#include "xmldocument.h"
+#include "sharedxmldocument.h"
 
 #include <QAction>
 #include <QImage>
@@ -238,7 +238,7 @@ private slots:
 
     void formatNameLoadsTheResource()
     {
-        TXMLDocument document;
+        TSharedXmlDocument document;
         SharedXMLDocument = &document;
         TListHeader header;
         header.setFont(MeasuredFont());
