@@ -1,6 +1,6 @@
 #include "memoryhost.h"
 
-#include "excelsheet.h"
+#include "celladdress.h"
 
 #include <algorithm>
 
