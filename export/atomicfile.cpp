@@ -1,5 +1,7 @@
 #include "atomicfile.h"
 
+#include "pathtext.h"
+
 #include <atomic>
 #include <chrono>
 #include <cerrno>
@@ -65,7 +67,7 @@ FilePtr CreateNew(const fs::path& path)
 
 void WriteFileAtomically(const std::string& path, std::string_view bytes)
 {
-    const fs::path target(std::u8string(path.begin(), path.end()));
+    const fs::path target = PathFromUtf8(path);
     if (target.filename().empty())
         Fail(path, "nincs fájlnév");
 
