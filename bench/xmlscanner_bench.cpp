@@ -2,7 +2,7 @@
 // 50 MB document in the same run. Each parser makes one forward pass and only touches
 // what it reports (names, texts, attribute values); the figures are the best of three.
 
-#include "vmdxmlparser.h"
+#include "library/xmlscanner/vmdxmlparser.h"
 
 #include <expat.h>
 #include <libxml/xmlreader.h>

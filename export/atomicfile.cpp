@@ -1,6 +1,6 @@
-#include "atomicfile.h"
+#include "export/atomicfile.h"
 
-#include "pathtext.h"
+#include "common/pathtext.h"
 
 #include <atomic>
 #include <chrono>

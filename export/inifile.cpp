@@ -1,7 +1,7 @@
-#include "inifile.h"
+#include "export/inifile.h"
 
-#include "textcodec.h"
-#include "pathtext.h"
+#include "export/textcodec.h"
+#include "common/pathtext.h"
 
 #include <filesystem>
 #include <fstream>

@@ -1,6 +1,6 @@
-#include "celladdress.h"
+#include "host/celladdress.h"
 
-#include "hostbackend.h"
+#include "host/hostbackend.h"
 
 #include <cctype>
 #include <limits>

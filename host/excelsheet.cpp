@@ -1,7 +1,7 @@
-#include "excelsheet.h"
+#include "host/excelsheet.h"
 
-#include "cellvalue.h"
-#include "writebehind.h"
+#include "host/cellvalue.h"
+#include "host/buffering/writebehind.h"
 
 #include <cstdlib>
 #include <limits>

@@ -1,9 +1,9 @@
 #pragma once
 
-#include "celladdress.h"
-#include "hostbackend.h"
-#include "messagesink.h"
-#include "readahead.h"
+#include "host/celladdress.h"
+#include "host/hostbackend.h"
+#include "common/messagesink.h"
+#include "host/buffering/readahead.h"
 
 #include <functional>
 #include <memory>

@@ -1,6 +1,6 @@
-#include "clifrontend.h"
+#include "shell/clifrontend.h"
 
-#include "pathtext.h"
+#include "common/pathtext.h"
 
 #include <filesystem>
 #include <ostream>

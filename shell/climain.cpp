@@ -1,13 +1,13 @@
 // korvex-cli: the two menu commands without windows, for batch jobs and scheduled runs.
 
-#include "clifrontend.h"
-#include "clioptions.h"
-#include "commanddrivers.h"
-#include "datafolder.h"
-#include "hostconnect.h"
-#include "officeprocess.h"
-#include "officesession.h"
-#include "pathtext.h"
+#include "shell/clifrontend.h"
+#include "shell/clioptions.h"
+#include "shell/commanddrivers.h"
+#include "shell/datafolder.h"
+#include "host/hostconnect.h"
+#include "host/libreoffice/officeprocess.h"
+#include "host/libreoffice/officesession.h"
+#include "common/pathtext.h"
 
 #include <QCoreApplication>
 #include <QDir>

@@ -1,9 +1,9 @@
-#include "officesession.h"
+#include "host/libreoffice/officesession.h"
 
-#include "officeprocess.h"
-#include "unoconnection.h"
-#include "unohost.h"
-#include "pathtext.h"
+#include "host/libreoffice/officeprocess.h"
+#include "host/libreoffice/unoconnection.h"
+#include "host/libreoffice/unohost.h"
+#include "common/pathtext.h"
 
 #include <com/sun/star/beans/PropertyValue.hpp>
 #include <com/sun/star/container/XEnumeration.hpp>

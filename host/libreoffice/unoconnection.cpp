@@ -1,6 +1,6 @@
-#include "unoconnection.h"
+#include "host/libreoffice/unoconnection.h"
 
-#include "pathtext.h"
+#include "common/pathtext.h"
 
 #include <com/sun/star/bridge/BridgeFactory.hpp>
 #include <com/sun/star/bridge/XBridge.hpp>

@@ -1,6 +1,6 @@
-#include "memoryhost.h"
+#include "host/memory/memoryhost.h"
 
-#include "celladdress.h"
+#include "host/celladdress.h"
 
 #include <algorithm>
 

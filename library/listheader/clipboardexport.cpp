@@ -1,9 +1,9 @@
-#include "clipboardexport.h"
+#include "library/listheader/clipboardexport.h"
 
-#include "listheader.h"
-#include "listheaderformat.h"
-#include "resources.h"
-#include "sharedxmldocument.h"
+#include "library/listheader/listheader.h"
+#include "library/listheader/listheaderformat.h"
+#include "library/listheader/resources.h"
+#include "library/listheader/sharedxmldocument.h"
 
 #include <QClipboard>
 #include <QGuiApplication>

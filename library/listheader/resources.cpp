@@ -1,4 +1,4 @@
-#include "resources.h"
+#include "library/listheader/resources.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,4 +1,4 @@
-#include "sharedxmldocument.h"
+#include "library/listheader/sharedxmldocument.h"
 
 #include <libxml/parser.h>
 #include <libxml/xmlsave.h>

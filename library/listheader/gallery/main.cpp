@@ -7,10 +7,10 @@
 //   korvex-gallery --dialog   the window with the header format dialog open
 //   korvex-gallery --export   the window, with the table already on the clipboard
 
-#include "listheader.h"
-#include "listviewwithheader.h"
-#include "resources.h"
-#include "sharedxmldocument.h"
+#include "library/listheader/listheader.h"
+#include "library/listheader/listviewwithheader.h"
+#include "library/listheader/resources.h"
+#include "library/listheader/sharedxmldocument.h"
 
 #include <QApplication>
 #include <QCloseEvent>
