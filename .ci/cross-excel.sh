@@ -20,8 +20,8 @@ cmake --build "$build" --target korvex_host -j2
 # A static library links nothing: a program that reaches every backend entry point
 # shows that the Windows libraries resolve.
 cat > "$build/excellink.cpp" <<'CPP'
-#include "excelsheet.h"
-#include "hostconnect.h"
+#include "host/excelsheet.h"
+#include "host/hostconnect.h"
 
 #include <cstdio>
 
@@ -35,6 +35,6 @@ int main()
     return count > 0 ? 0 : 1;
 }
 CPP
-"$cxx" -std=c++20 -Wall -Wextra -Werror -I"$src/host" "$build/excellink.cpp" \
+"$cxx" -std=c++20 -Wall -Wextra -Werror -I"$src" "$build/excellink.cpp" \
     "$build/host/libkorvex_host.a" -lole32 -loleaut32 -luuid -static -o "$build/excellink.exe"
 echo "cross-excel: Windows host backend built and linked ($build/excellink.exe)"

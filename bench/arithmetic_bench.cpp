@@ -1,6 +1,6 @@
 // Evaluations per second of TArithmeticExpression on a set of short expressions, beside
 // muParser parsing and evaluating the same expressions, one fresh parse per evaluation.
-#include "arithmetic.h"
+#include "library/arithmetic/arithmetic.h"
 
 #include <chrono>
 #include <cmath>

@@ -4,8 +4,8 @@
 // ticked, the proposed file name taken), counts the log lines and shows nothing but
 // warnings, on stderr.
 
-#include "frontend.h"
-#include "xmldocument.h"
+#include "common/frontend.h"
+#include "common/xmldocument.h"
 
 #include <cstdio>
 #include <optional>

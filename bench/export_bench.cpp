@@ -7,14 +7,14 @@
 // Run by hand:
 //     export_bench [--rows N] [--runs N] [--office] [--slow-rows N]
 
-#include "benchfrontend.h"
-#include "exceltoxml.h"
-#include "memoryhost.h"
-#include "xmldocument.h"
+#include "bench/benchfrontend.h"
+#include "export/exceltoxml.h"
+#include "host/memory/memoryhost.h"
+#include "common/xmldocument.h"
 
 #ifdef KORVEX_HAVE_OFFICE
-#include "officefixture.h"
-#include "unohost.h"
+#include "tests/support/officefixture.h"
+#include "host/libreoffice/unohost.h"
 #endif
 
 #include <algorithm>

@@ -7,15 +7,15 @@
 // over cell by cell per element through LibreOffice. Run by hand:
 //     import_bench [--elements N] [--runs N] [--office] [--slow-elements N]
 
-#include "benchfrontend.h"
-#include "exceltoxml.h"
-#include "memoryhost.h"
-#include "xmldocument.h"
-#include "xmltoexcelcontrol.h"
+#include "bench/benchfrontend.h"
+#include "export/exceltoxml.h"
+#include "host/memory/memoryhost.h"
+#include "common/xmldocument.h"
+#include "import/xmltoexcelcontrol.h"
 
 #ifdef KORVEX_HAVE_OFFICE
-#include "officefixture.h"
-#include "unohost.h"
+#include "tests/support/officefixture.h"
+#include "host/libreoffice/unohost.h"
 #endif
 
 #include <algorithm>

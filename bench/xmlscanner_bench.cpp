@@ -4,7 +4,7 @@
 // First, the time of building the declaration lists from 300,000 names in ascending and
 // in descending order (the two should be close).
 
-#include "vmdxmlparser.h"
+#include "library/xmlscanner/vmdxmlparser.h"
 
 #include <expat.h>
 #include <libxml/xmlreader.h>

@@ -1,6 +1,8 @@
 # Warnings on everywhere; the sanitizer and fuzzer switches apply to every target.
+# Includes name their folder from the repository root: #include "host/excelsheet.h".
 add_library(korvex_options INTERFACE)
 target_compile_options(korvex_options INTERFACE -Wall -Wextra)
+target_include_directories(korvex_options INTERFACE ${PROJECT_SOURCE_DIR})
 
 if(KORVEX_SANITIZE)
   add_compile_options(-fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=undefined)

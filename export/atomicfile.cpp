@@ -1,4 +1,6 @@
-#include "atomicfile.h"
+#include "export/atomicfile.h"
+
+#include "common/pathtext.h"
 
 #include <atomic>
 #include <chrono>
@@ -65,7 +67,7 @@ FilePtr CreateNew(const fs::path& path)
 
 void WriteFileAtomically(const std::string& path, std::string_view bytes)
 {
-    const fs::path target(std::u8string(path.begin(), path.end()));
+    const fs::path target = PathFromUtf8(path);
     if (target.filename().empty())
         Fail(path, "nincs fájlnév");
 

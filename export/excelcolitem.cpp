@@ -1,7 +1,7 @@
-#include "excelcolitem.h"
+#include "export/excelcolitem.h"
 
-#include "inifile.h"
-#include "textrules.h"
+#include "export/inifile.h"
+#include "export/textrules.h"
 
 #include <array>
 #include <ctime>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "xmldocument.h"
+#include "common/xmldocument.h"
 
 #include <string>
 #include <string_view>

@@ -1,9 +1,9 @@
-#include "exceltoxml.h"
+#include "export/exceltoxml.h"
 
-#include "atomicfile.h"
-#include "inifile.h"
-#include "textcodec.h"
-#include "textrules.h"
+#include "export/atomicfile.h"
+#include "export/inifile.h"
+#include "export/textcodec.h"
+#include "export/textrules.h"
 
 #include <optional>
 #include <stdexcept>

@@ -1,9 +1,9 @@
 #pragma once
 
-#include "excelcolitem.h"
-#include "excelsheet.h"
-#include "formatitem.h"
-#include "frontend.h"
+#include "export/excelcolitem.h"
+#include "host/excelsheet.h"
+#include "export/formatitem.h"
+#include "common/frontend.h"
 
 #include <string>
 #include <vector>

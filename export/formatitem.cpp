@@ -1,6 +1,6 @@
-#include "formatitem.h"
+#include "export/formatitem.h"
 
-#include "textrules.h"
+#include "export/textrules.h"
 
 #include <cstdlib>
 #include <stdexcept>

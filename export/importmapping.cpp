@@ -1,6 +1,6 @@
-#include "exceltoxml.h"
+#include "export/exceltoxml.h"
 
-#include "xmltoexcelcontrol.h"
+#include "import/xmltoexcelcontrol.h"
 
 void TExcelToXML::ReadImportMapping(TExcelApp& app, const std::string& workbookName, int workbookIndex,
                                     TXMLToExcelControl& control)

@@ -1,6 +1,7 @@
-#include "inifile.h"
+#include "export/inifile.h"
 
-#include "textcodec.h"
+#include "export/textcodec.h"
+#include "common/pathtext.h"
 
 #include <filesystem>
 #include <fstream>
@@ -34,7 +35,7 @@ std::string ReadFileBytes(const std::string& path)
 {
     if (path.empty())
         return {};
-    const std::filesystem::path file(std::u8string(path.begin(), path.end()));  // UTF-8 on every platform
+    const std::filesystem::path file = PathFromUtf8(path);
     std::error_code error;
     if (!std::filesystem::exists(file, error))
         return {};

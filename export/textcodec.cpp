@@ -1,4 +1,4 @@
-#include "textcodec.h"
+#include "export/textcodec.h"
 
 #include <array>
 

@@ -1,6 +1,6 @@
-#include "textrules.h"
+#include "export/textrules.h"
 
-#include "inifile.h"
+#include "export/inifile.h"
 
 #include <charconv>
 #include <stdexcept>

@@ -1,9 +1,8 @@
-#include "excelsheet.h"
+#include "host/excelsheet.h"
 
-#include "cellvalue.h"
-#include "writebehind.h"
+#include "host/cellvalue.h"
+#include "host/buffering/writebehind.h"
 
-#include <cctype>
 #include <cstdlib>
 #include <limits>
 #include <string_view>
@@ -11,16 +10,6 @@
 const char* const CellErrorCaption = "Hibás cella!";
 
 namespace {
-
-int UpperLetter(char c)
-{
-    return std::toupper(static_cast<unsigned char>(c));
-}
-
-bool IsLetter(char c)
-{
-    return std::isalpha(static_cast<unsigned char>(c)) != 0;
-}
 
 bool BufferingWanted()
 {
@@ -169,28 +158,6 @@ bool TExcelSheet::HoldingWrites() const
     return target_ && session_->IsOpen();
 }
 
-CellAddress ParseCellName(std::string_view cellName)
-{
-    CellAddress address;
-    if (cellName.empty())
-        return address;
-    int column = UpperLetter(cellName[0]) - 'A';
-    size_t rowStart = 1;
-    if (cellName.size() > 1 && IsLetter(cellName[1])) {
-        column = (column + 1) * 26 + (UpperLetter(cellName[1]) - 'A');
-        rowStart = 2;
-    }
-    long long row = 0;
-    for (size_t i = rowStart; i < cellName.size() && std::isdigit(static_cast<unsigned char>(cellName[i])); ++i) {
-        row = row * 10 + (cellName[i] - '0');
-        if (row > std::numeric_limits<int>::max())
-            return {};
-    }
-    address.row = static_cast<int>(row);
-    address.column = column + 1;
-    return address;
-}
-
 void TExcelSheet::ShowCellError(std::string_view cellName)
 {
     if (messages_)
@@ -239,13 +206,4 @@ void TExcelSheet::SetCellText(int row, int column, std::string_view text)
         session_->Write(target_, row + 1, column + 1, std::move(value));
     else
         sheet_->WriteCell(row + 1, column + 1, value);
-}
-
-int ColumnIndex(std::string_view letters)
-{
-    if (letters.empty())
-        throw HostError("hiányzik az oszlop betűjele");
-    if (letters.size() == 1)
-        return UpperLetter(letters[0]) - 'A';
-    return (UpperLetter(letters[0]) - 'A' + 1) * 26 + (UpperLetter(letters[1]) - 'A');
 }

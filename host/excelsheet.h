@@ -1,8 +1,9 @@
 #pragma once
 
-#include "hostbackend.h"
-#include "messagesink.h"
-#include "readahead.h"
+#include "host/celladdress.h"
+#include "host/hostbackend.h"
+#include "common/messagesink.h"
+#include "host/buffering/readahead.h"
 
 #include <functional>
 #include <memory>
@@ -111,17 +112,5 @@ private:
     std::shared_ptr<WriteSession> session_;  // the TWriteBehind's, when opened while one lived
     std::shared_ptr<WriteTarget> target_;
 };
-
-// One or two column letters to a 0-based column: "A" = 0, "AA" = 26, "BA" = 52.
-// Throws HostError for an empty text.
-int ColumnIndex(std::string_view letters);
-
-// Splits an A1-style cell name by the host's rule (only the first two characters are
-// examined for letters). Returns {row, column} 1-based; row 0 means no row digits.
-struct CellAddress {
-    int row = 0;
-    int column = 0;
-};
-CellAddress ParseCellName(std::string_view cellName);
 
 extern const char* const CellErrorCaption;  // "Hibás cella!"

@@ -1,4 +1,4 @@
-#include "excelsheetlist.h"
+#include "host/excelsheetlist.h"
 
 #include "ui_excelsheetlist.h"
 

@@ -1,4 +1,4 @@
-#include "hostbackend.h"
+#include "host/hostbackend.h"
 
 CellRange HostSheet::UsedArea()
 {

@@ -1,9 +1,9 @@
-#include "hostconnect.h"
+#include "host/hostconnect.h"
 
 #if defined(_WIN32)
-#include "excelhost.h"
+#include "host/excel/excelhost.h"
 #elif defined(KORVEX_HAVE_UNO)
-#include "unohost.h"
+#include "host/libreoffice/unohost.h"
 #endif
 
 std::shared_ptr<HostBackend> ConnectDefaultHost()

@@ -1,4 +1,4 @@
-#include "xmltoexcelcontrol.h"
+#include "import/xmltoexcelcontrol.h"
 
 #include <algorithm>
 

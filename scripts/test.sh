@@ -1,7 +1,7 @@
 #!/bin/sh
-# Builds Korvex twice and runs every test in both builds: a plain build (g++), and a
-# clang build with address + undefined-behaviour sanitizers whose fuzz targets then run
-# for a bounded time each. Also takes the gallery screenshots and cross-compiles the
+# Checks that includes keep to their layers, then builds Korvex twice and runs every
+# test in both builds: a plain build (g++), and a clang build with address +
+# undefined-behaviour sanitizers whose fuzz targets then run for a bounded time each. Also takes the gallery screenshots and cross-compiles the
 # Excel backend for Windows. Exits non-zero on the first failure.
 set -eu
 cd "$(dirname "$0")/.."
@@ -12,6 +12,9 @@ export XDG_RUNTIME_DIR="${XDG_RUNTIME_DIR:-$(mktemp -d)}"
 chmod 700 "$XDG_RUNTIME_DIR"
 
 step() { printf '\n=== %s\n' "$*"; }
+
+step "layers"
+scripts/check-layers.sh
 
 step "build"
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=Debug >/dev/null

@@ -1,4 +1,6 @@
-#include "clifrontend.h"
+#include "shell/clifrontend.h"
+
+#include "common/pathtext.h"
 
 #include <filesystem>
 #include <ostream>
@@ -7,29 +9,14 @@ std::atomic<bool> TCliFrontend::Interrupted{false};
 
 namespace fs = std::filesystem;
 
-namespace {
-
-fs::path PathOf(const std::string& utf8)
-{
-    return fs::path(std::u8string(utf8.begin(), utf8.end()));
-}
-
-std::string Utf8Of(const fs::path& path)
-{
-    std::u8string text = path.u8string();
-    return std::string(text.begin(), text.end());
-}
-
-}  // namespace
-
 std::string ResolveOutputPath(const std::string& proposed, const std::string& outputDir,
                               const std::string& workbookFullName)
 {
-    fs::path name = PathOf(proposed);
+    fs::path name = PathFromUtf8(proposed);
     if (proposed.empty() || name.is_absolute())
         return proposed;
-    fs::path base = !outputDir.empty() ? PathOf(outputDir) : PathOf(workbookFullName).parent_path();
-    return Utf8Of((base / name).lexically_normal());
+    fs::path base = !outputDir.empty() ? PathFromUtf8(outputDir) : PathFromUtf8(workbookFullName).parent_path();
+    return Utf8FromPath((base / name).lexically_normal());
 }
 
 TCliFrontend::TCliFrontend(const CliOptions& options, std::string dataFolder, std::ostream& out,
@@ -142,8 +129,8 @@ std::vector<std::string> TCliFrontend::AskDataFiles()
     std::vector<std::string> files;
     for (const std::string& file : options_.dataFiles) {
         std::error_code error;
-        fs::path full = fs::absolute(PathOf(file), error);
-        files.push_back(error ? file : Utf8Of(full.lexically_normal()));
+        fs::path full = fs::absolute(PathFromUtf8(file), error);
+        files.push_back(error ? file : Utf8FromPath(full.lexically_normal()));
     }
     return files;
 }

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "clioptions.h"
-#include "frontend.h"
-#include "xmldocument.h"
+#include "shell/clioptions.h"
+#include "common/frontend.h"
+#include "common/xmldocument.h"
 
 #include <atomic>
 #include <iosfwd>

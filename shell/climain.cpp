@@ -1,12 +1,13 @@
 // korvex-cli: the two menu commands without windows, for batch jobs and scheduled runs.
 
-#include "clifrontend.h"
-#include "clioptions.h"
-#include "commanddrivers.h"
-#include "datafolder.h"
-#include "hostconnect.h"
-#include "officeprocess.h"
-#include "officesession.h"
+#include "shell/clifrontend.h"
+#include "shell/clioptions.h"
+#include "shell/commanddrivers.h"
+#include "shell/datafolder.h"
+#include "host/hostconnect.h"
+#include "host/libreoffice/officeprocess.h"
+#include "host/libreoffice/officesession.h"
+#include "common/pathtext.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -48,11 +49,6 @@ void CatchInterrupts()
     std::signal(SIGPIPE, SIG_IGN);
 }
 
-fs::path PathOf(const std::string& utf8)
-{
-    return fs::path(std::u8string(utf8.begin(), utf8.end()));
-}
-
 // --data-folder, else KORVEX_DATA_FOLDER, else the per-user or system-wide folder.
 std::string ChosenDataFolder(const CliOptions& options)
 {
@@ -60,9 +56,8 @@ std::string ChosenDataFolder(const CliOptions& options)
         return QDir::toNativeSeparators(DefaultDataFolder()).toStdString();
     // Absolute, as the window's folder is: the messages then name the full path.
     std::error_code error;
-    fs::path absolute = fs::absolute(PathOf(options.dataFolder), error);
-    std::u8string text = (error ? PathOf(options.dataFolder) : absolute.lexically_normal()).u8string();
-    std::string folder(text.begin(), text.end());
+    fs::path absolute = fs::absolute(PathFromUtf8(options.dataFolder), error);
+    std::string folder = Utf8FromPath(error ? PathFromUtf8(options.dataFolder) : absolute.lexically_normal());
     if (folder.back() != '/' && folder.back() != '\\')
         folder += '/';
     return folder;
@@ -87,13 +82,13 @@ std::chrono::seconds OfficeStartTimeout()
 void CheckPaths(const CliOptions& options)
 {
     for (const std::string& file : options.openFiles)
-        if (!fs::is_regular_file(PathOf(file)))
+        if (!fs::is_regular_file(PathFromUtf8(file)))
             throw std::runtime_error("A fájl nem található: " + file);
     for (const std::string& file : options.dataFiles)
-        if (!fs::is_regular_file(PathOf(file)))
+        if (!fs::is_regular_file(PathFromUtf8(file)))
             throw std::runtime_error("Az XML fájl nem található: " + file);
     for (const std::string* folder : {&options.outputDir, &options.saveAsDir})
-        if (!folder->empty() && !fs::is_directory(PathOf(*folder)))
+        if (!folder->empty() && !fs::is_directory(PathFromUtf8(*folder)))
             throw std::runtime_error("A mappa nem létezik: " + *folder);
 }
 

@@ -1,4 +1,4 @@
-#include "clioptions.h"
+#include "shell/clioptions.h"
 
 #include <charconv>
 

@@ -1,7 +1,7 @@
-#include "commanddrivers.h"
+#include "shell/commanddrivers.h"
 
-#include "exceltoxml.h"
-#include "xmltoexcelcontrol.h"
+#include "export/exceltoxml.h"
+#include "import/xmltoexcelcontrol.h"
 
 #include <exception>
 #include <memory>

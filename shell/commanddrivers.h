@@ -1,7 +1,7 @@
 #pragma once
 
-#include "excelsheet.h"
-#include "frontend.h"
+#include "host/excelsheet.h"
+#include "common/frontend.h"
 
 // The two menu commands, step by step, independent of any window: the main window and
 // the command line both run these.

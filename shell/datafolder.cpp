@@ -1,4 +1,4 @@
-#include "datafolder.h"
+#include "shell/datafolder.h"
 
 #include <QCoreApplication>
 #include <QDir>

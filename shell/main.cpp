@@ -1,5 +1,5 @@
-#include "hostconnect.h"
-#include "mainform.h"
+#include "host/hostconnect.h"
+#include "shell/mainform.h"
 
 #include <QApplication>
 #include <QMessageBox>

@@ -1,8 +1,8 @@
-#include "mainform.h"
+#include "shell/mainform.h"
 
-#include "commanddrivers.h"
-#include "datafolder.h"
-#include "excelsheetlist.h"
+#include "shell/commanddrivers.h"
+#include "shell/datafolder.h"
+#include "host/excelsheetlist.h"
 #include "ui_mainform.h"
 
 #include <QApplication>

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "excelsheet.h"
-#include "frontend.h"
-#include "xmldocument.h"
+#include "host/excelsheet.h"
+#include "common/frontend.h"
+#include "common/xmldocument.h"
 
 #include <QMainWindow>
 

@@ -1,8 +1,8 @@
-#include "arithmetic.h"
+#include "library/arithmetic/arithmetic.h"
 
-#include "libraryerror.h"
-#include "plainnumber.h"
-#include "vmlanguages.h"
+#include "library/languages/libraryerror.h"
+#include "library/arithmetic/plainnumber.h"
+#include "library/languages/vmlanguages.h"
 
 #include <cstddef>
 

@@ -1,4 +1,4 @@
-#include "plainnumber.h"
+#include "library/arithmetic/plainnumber.h"
 
 #include <algorithm>
 #include <charconv>

@@ -1,6 +1,6 @@
-#include "formtranslation.h"
+#include "library/languages/formtranslation.h"
 
-#include "frameworkclasses.h"
+#include "library/languages/frameworkclasses.h"
 
 #include <QAbstractButton>
 #include <QAction>

@@ -1,4 +1,4 @@
-#include "frameworkclasses.h"
+#include "library/languages/frameworkclasses.h"
 
 #include <QAction>
 #include <QFileDialog>

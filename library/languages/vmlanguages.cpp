@@ -1,6 +1,6 @@
-#include "vmlanguages.h"
+#include "library/languages/vmlanguages.h"
 
-#include "listheaderformat.h"
+#include "library/listheader/listheaderformat.h"
 
 #include <algorithm>
 

@@ -1,15 +1,15 @@
-#include "changeheader.h"
+#include "library/listheader/changeheader.h"
 
-#include "editvalue.h"
-#include "formtranslation.h"
-#include "frameworkclasses.h"
-#include "integertext.h"
-#include "libraryerror.h"
-#include "listheader.h"
-#include "measurement.h"
+#include "library/listheader/editvalue.h"
+#include "library/languages/formtranslation.h"
+#include "library/languages/frameworkclasses.h"
+#include "library/listheader/integertext.h"
+#include "library/languages/libraryerror.h"
+#include "library/listheader/listheader.h"
+#include "library/listheader/measurement.h"
 #include "ui_changeheader.h"
-#include "unitlist.h"
-#include "vmlanguages.h"
+#include "library/listheader/unitlist.h"
+#include "library/languages/vmlanguages.h"
 
 #include <QApplication>
 #include <QDesktopServices>

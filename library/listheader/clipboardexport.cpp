@@ -1,9 +1,9 @@
-#include "clipboardexport.h"
+#include "library/listheader/clipboardexport.h"
 
-#include "listheader.h"
-#include "listheaderformat.h"
-#include "resources.h"
-#include "xmldocument.h"
+#include "library/listheader/listheader.h"
+#include "library/listheader/listheaderformat.h"
+#include "library/listheader/resources.h"
+#include "library/listheader/sharedxmldocument.h"
 
 #include <QClipboard>
 #include <QGuiApplication>
@@ -201,7 +201,7 @@ std::string XmlSpreadsheetText(std::string xml)
 
 // ---- TVmdClipboardStream
 
-TVmdClipboardStream::TVmdClipboardStream(TXMLDocument* xml)
+TVmdClipboardStream::TVmdClipboardStream(TSharedXmlDocument* xml)
     : xml_(xml)
 {
 }
@@ -224,15 +224,15 @@ void TVmdClipboardStream::BeginWorkbook()
         xml_->SetActive(true);
         xmlNode* workbook = xml_->CreateElement("Workbook");
         xml_->SetDocumentElement(workbook);
-        TXMLDocument::SetAttribute(workbook, "xmlns", "urn:schemas-microsoft-com:office:spreadsheet");
-        TXMLDocument::SetAttribute(workbook, "xmlns:o", "urn:schemas-microsoft-com:office:office");
-        TXMLDocument::SetAttribute(workbook, "xmlns:x", "urn:schemas-microsoft-com:office:excel");
-        TXMLDocument::SetAttribute(workbook, "xmlns:ss", "urn:schemas-microsoft-com:office:spreadsheet");
-        TXMLDocument::SetAttribute(workbook, "xmlns:html", HtmlNamespace);
-        xmlNode* sheet = TXMLDocument::AddChild(workbook, "Worksheet");
-        TXMLDocument::SetAttribute(sheet, "ss:Name", "Export");
-        TableNode = TXMLDocument::AddChild(sheet, "Table");
-        RowNode = TXMLDocument::AddChild(TableNode, "Row");
+        TSharedXmlDocument::SetAttribute(workbook, "xmlns", "urn:schemas-microsoft-com:office:spreadsheet");
+        TSharedXmlDocument::SetAttribute(workbook, "xmlns:o", "urn:schemas-microsoft-com:office:office");
+        TSharedXmlDocument::SetAttribute(workbook, "xmlns:x", "urn:schemas-microsoft-com:office:excel");
+        TSharedXmlDocument::SetAttribute(workbook, "xmlns:ss", "urn:schemas-microsoft-com:office:spreadsheet");
+        TSharedXmlDocument::SetAttribute(workbook, "xmlns:html", HtmlNamespace);
+        xmlNode* sheet = TSharedXmlDocument::AddChild(workbook, "Worksheet");
+        TSharedXmlDocument::SetAttribute(sheet, "ss:Name", "Export");
+        TableNode = TSharedXmlDocument::AddChild(sheet, "Table");
+        RowNode = TSharedXmlDocument::AddChild(TableNode, "Row");
     } catch (const std::exception&) {
         // Without a table the XML form is left out; the other forms go on.
         TableNode = RowNode = nullptr;
@@ -277,16 +277,16 @@ void TVmdClipboardStream::StringCell(const std::string& plain, const std::string
     AppendText("\t");
     if (!RowNode)
         return;
-    xmlNode* cell = TXMLDocument::AddChild(RowNode, "Cell");
+    xmlNode* cell = TSharedXmlDocument::AddChild(RowNode, "Cell");
     if (marked.empty() || marked == plain) {
-        xmlNode* data = TXMLDocument::AddChild(cell, "Data");
-        TXMLDocument::SetAttribute(data, "ss:Type", "String");
-        TXMLDocument::SetText(data, plain);
+        xmlNode* data = TSharedXmlDocument::AddChild(cell, "Data");
+        TSharedXmlDocument::SetAttribute(data, "ss:Type", "String");
+        TSharedXmlDocument::SetText(data, plain);
     } else {
-        xmlNode* data = TXMLDocument::AddChild(cell, "ss:Data");
-        TXMLDocument::SetAttribute(data, "ss:Type", "String");
-        TXMLDocument::SetAttribute(data, "xmlns", HtmlNamespace);
-        TXMLDocument::SetText(data, marked);
+        xmlNode* data = TSharedXmlDocument::AddChild(cell, "ss:Data");
+        TSharedXmlDocument::SetAttribute(data, "ss:Type", "String");
+        TSharedXmlDocument::SetAttribute(data, "xmlns", HtmlNamespace);
+        TSharedXmlDocument::SetText(data, marked);
     }
 }
 
@@ -301,10 +301,10 @@ void TVmdClipboardStream::NumberCell(const std::string& text)
     AppendText("\t");
     if (!RowNode)
         return;
-    xmlNode* cell = TXMLDocument::AddChild(RowNode, "Cell");
-    xmlNode* data = TXMLDocument::AddChild(cell, "Data");
-    TXMLDocument::SetAttribute(data, "ss:Type", "Number");
-    TXMLDocument::SetText(data, number);
+    xmlNode* cell = TSharedXmlDocument::AddChild(RowNode, "Cell");
+    xmlNode* data = TSharedXmlDocument::AddChild(cell, "Data");
+    TSharedXmlDocument::SetAttribute(data, "ss:Type", "Number");
+    TSharedXmlDocument::SetText(data, number);
 }
 
 void TVmdClipboardStream::EndRow()
@@ -312,7 +312,7 @@ void TVmdClipboardStream::EndRow()
     RtfStream += "\\row\r\n";
     AppendText("\r\n");
     if (TableNode)
-        RowNode = TXMLDocument::AddChild(TableNode, "Row");
+        RowNode = TSharedXmlDocument::AddChild(TableNode, "Row");
 }
 
 void TVmdClipboardStream::EndRtf()

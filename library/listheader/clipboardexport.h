@@ -11,7 +11,7 @@
 
 class TListHeaderFormat;
 class TListHeaderFormatCol;
-class TXMLDocument;
+class TSharedXmlDocument;
 
 // One row of a list as the export reads it: the caption and the sub-item texts.
 struct TExportItem {
@@ -33,7 +33,7 @@ struct TClipboardForms {
 class TVmdClipboardStream {
 public:
     // xml: the document the XML form is built in, or null for none.
-    explicit TVmdClipboardStream(TXMLDocument* xml);
+    explicit TVmdClipboardStream(TSharedXmlDocument* xml);
     // Uses SharedXMLDocument.
     TVmdClipboardStream();
 
@@ -63,7 +63,7 @@ public:
 private:
     void AppendText(std::string_view utf8);
 
-    TXMLDocument* xml_;
+    TSharedXmlDocument* xml_;
 };
 
 // Writes the titles and the rows (null: the header has no list) of a header format.

@@ -1,6 +1,6 @@
-#include "editvalue.h"
+#include "library/listheader/editvalue.h"
 
-#include "textvalue.h"
+#include "library/listheader/textvalue.h"
 
 #include <QLineEdit>
 

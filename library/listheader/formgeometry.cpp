@@ -1,8 +1,8 @@
-#include "formgeometry.h"
+#include "library/listheader/formgeometry.h"
 
-#include "frameworkclasses.h"
-#include "integertext.h"
-#include "listheader.h"
+#include "library/languages/frameworkclasses.h"
+#include "library/listheader/integertext.h"
+#include "library/listheader/listheader.h"
 
 #include <QGuiApplication>
 #include <QLabel>

@@ -1,11 +1,11 @@
-#include "headerformatload.h"
+#include "library/listheader/headerformatload.h"
 
-#include "listheaderformat.h"
-#include "measurement.h"
-#include "resources.h"
-#include "resourcetext.h"
-#include "vmdxmlparser.h"
-#include "vmlanguages.h"
+#include "library/listheader/listheaderformat.h"
+#include "library/listheader/measurement.h"
+#include "library/listheader/resources.h"
+#include "library/listheader/resourcetext.h"
+#include "library/xmlscanner/vmdxmlparser.h"
+#include "library/languages/vmlanguages.h"
 
 #include <QString>
 

@@ -1,8 +1,8 @@
-#include "headerregistry.h"
+#include "library/listheader/headerregistry.h"
 
-#include "listheaderformat.h"
-#include "measurement.h"
-#include "textvalue.h"
+#include "library/listheader/listheaderformat.h"
+#include "library/listheader/measurement.h"
+#include "library/listheader/textvalue.h"
 
 #include <QSettings>
 #include <QString>

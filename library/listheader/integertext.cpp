@@ -1,6 +1,6 @@
-#include "integertext.h"
+#include "library/listheader/integertext.h"
 
-#include "libraryerror.h"
+#include "library/languages/libraryerror.h"
 
 #include <charconv>
 #include <string>

@@ -1,9 +1,9 @@
-#include "listheader.h"
+#include "library/listheader/listheader.h"
 
-#include "changeheader.h"
-#include "clipboardexport.h"
-#include "listviewwithheader.h"
-#include "vmlanguages.h"
+#include "library/listheader/changeheader.h"
+#include "library/listheader/clipboardexport.h"
+#include "library/listheader/listviewwithheader.h"
+#include "library/languages/vmlanguages.h"
 
 #include <QAction>
 #include <QContextMenuEvent>

@@ -1,4 +1,4 @@
-#include "listheaderformat.h"
+#include "library/listheader/listheaderformat.h"
 
 #include <algorithm>
 #include <utility>

@@ -1,7 +1,7 @@
-#include "listviewwithheader.h"
+#include "library/listheader/listviewwithheader.h"
 
-#include "frameworkclasses.h"
-#include "listheader.h"
+#include "library/languages/frameworkclasses.h"
+#include "library/listheader/listheader.h"
 
 #include <QHeaderView>
 #include <QScrollBar>

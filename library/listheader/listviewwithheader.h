@@ -1,6 +1,6 @@
 #pragma once
 
-#include "clipboardexport.h"
+#include "library/listheader/clipboardexport.h"
 
 #include <QPointer>
 #include <QTreeWidget>

@@ -1,10 +1,10 @@
-#include "measurement.h"
+#include "library/listheader/measurement.h"
 
-#include "listheaderformat.h"
-#include "resources.h"
-#include "resourcetext.h"
-#include "textvalue.h"
-#include "vmdxmlparser.h"
+#include "library/listheader/listheaderformat.h"
+#include "library/listheader/resources.h"
+#include "library/listheader/resourcetext.h"
+#include "library/listheader/textvalue.h"
+#include "library/xmlscanner/vmdxmlparser.h"
 
 #include <exception>
 

@@ -1,10 +1,10 @@
-#include "resources.h"
+#include "library/listheader/resources.h"
 
 #include <QDir>
 #include <QFile>
 #include <QString>
 
-TXMLDocument* SharedXMLDocument = nullptr;
+TSharedXmlDocument* SharedXMLDocument = nullptr;
 
 namespace {
 

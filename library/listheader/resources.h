@@ -4,12 +4,12 @@
 #include <string>
 #include <string_view>
 
-class TXMLDocument;
+class TSharedXmlDocument;
 
 // The host program's XML document that the library may use (format resources, the XML
 // Spreadsheet form of a copied table). The library never sets it; null unless the host
 // does.
-extern TXMLDocument* SharedXMLDocument;
+extern TSharedXmlDocument* SharedXMLDocument;
 
 // The bytes of the program's embedded resource of the given type ("XMLTITLE", "TITLE",
 // "XML") and name, kept as the Qt resource ":/<type>/<name>". Names are matched without

@@ -1,6 +1,6 @@
-#include "resourcetext.h"
+#include "library/listheader/resourcetext.h"
 
-#include "windows1252.h"
+#include "library/xmlscanner/windows1252.h"
 
 #include <QString>
 

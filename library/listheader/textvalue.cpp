@@ -1,9 +1,9 @@
-#include "textvalue.h"
+#include "library/listheader/textvalue.h"
 
-#include "arithmetic.h"
-#include "libraryerror.h"
-#include "plainnumber.h"
-#include "vmlanguages.h"
+#include "library/arithmetic/arithmetic.h"
+#include "library/languages/libraryerror.h"
+#include "library/arithmetic/plainnumber.h"
+#include "library/languages/vmlanguages.h"
 
 #include <stdexcept>
 

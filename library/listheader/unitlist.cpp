@@ -1,7 +1,7 @@
-#include "unitlist.h"
+#include "library/listheader/unitlist.h"
 
-#include "listheaderformat.h"
-#include "measurement.h"
+#include "library/listheader/listheaderformat.h"
+#include "library/listheader/measurement.h"
 
 #include <QComboBox>
 #include <QString>

@@ -1,6 +1,6 @@
-#include "dtddefs.h"
+#include "library/xmlscanner/dtddefs.h"
 
-#include "scannertext.h"
+#include "library/xmlscanner/scannertext.h"
 
 #include <cstring>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "nvplist.h"
+#include "library/xmlscanner/nvplist.h"
 
 #include <string>
 

@@ -1,4 +1,4 @@
-#include "nvplist.h"
+#include "library/xmlscanner/nvplist.h"
 
 #include <cstring>
 

@@ -1,6 +1,6 @@
-#include "scannertext.h"
+#include "library/xmlscanner/scannertext.h"
 
-#include "nvplist.h"
+#include "library/xmlscanner/nvplist.h"
 
 #include <charconv>
 #include <cstdint>

@@ -1,10 +1,10 @@
 // Document type declarations: the walk over the declaration, the element, attribute-list,
 // entity and notation declarations, parameter entities and external entities.
 
-#include "vmdxmlparser.h"
+#include "library/xmlscanner/vmdxmlparser.h"
 
-#include "scannertext.h"
-#include "windows1252.h"
+#include "library/xmlscanner/scannertext.h"
+#include "library/xmlscanner/windows1252.h"
 
 #include <cstring>
 

@@ -1,7 +1,7 @@
-#include "vmdxmlparser.h"
+#include "library/xmlscanner/vmdxmlparser.h"
 
-#include "scannertext.h"
-#include "windows1252.h"
+#include "library/xmlscanner/scannertext.h"
+#include "library/xmlscanner/windows1252.h"
 
 #include <cstdint>
 #include <cstdio>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "dtddefs.h"
-#include "nvplist.h"
+#include "library/xmlscanner/dtddefs.h"
+#include "library/xmlscanner/nvplist.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -2,12 +2,12 @@
 // a private office of their own; the test's own office (OfficeFixture) reads results
 // back through the host and stands in for "the running office" of runs without --open.
 
-#include "clirun.h"
-#include "excelsheet.h"
-#include "officefixture.h"
-#include "officetest.h"
-#include "processlist.h"
-#include "unohost.h"
+#include "tests/support/clirun.h"
+#include "host/excelsheet.h"
+#include "tests/support/officefixture.h"
+#include "tests/support/officetest.h"
+#include "tests/support/processlist.h"
+#include "host/libreoffice/unohost.h"
 
 #include <gtest/gtest.h>
 

@@ -1,9 +1,9 @@
-#include "exceltoxml.h"
+#include "export/exceltoxml.h"
 
-#include "commanddrivers.h"
-#include "fakefrontend.h"
-#include "memoryhost.h"
-#include "tempfolder.h"
+#include "shell/commanddrivers.h"
+#include "tests/support/fakefrontend.h"
+#include "host/memory/memoryhost.h"
+#include "tests/export/tempfolder.h"
 
 #include <gtest/gtest.h>
 

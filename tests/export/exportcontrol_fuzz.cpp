@@ -1,8 +1,8 @@
-#include "exceltoxml.h"
-#include "fakefrontend.h"
-#include "inifile.h"
-#include "textrules.h"
-#include "xmldocument.h"
+#include "export/exceltoxml.h"
+#include "tests/support/fakefrontend.h"
+#include "export/inifile.h"
+#include "export/textrules.h"
+#include "common/xmldocument.h"
 
 #include <unistd.h>
 

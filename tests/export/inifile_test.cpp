@@ -1,6 +1,6 @@
-#include "inifile.h"
+#include "export/inifile.h"
 
-#include "tempfolder.h"
+#include "tests/export/tempfolder.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
-#include "excelcolitem.h"
-#include "formatitem.h"
-#include "xmldocument.h"
+#include "export/excelcolitem.h"
+#include "export/formatitem.h"
+#include "common/xmldocument.h"
 
 #include <gtest/gtest.h>
 

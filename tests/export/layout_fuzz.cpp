@@ -1,6 +1,6 @@
-#include "formatitem.h"
-#include "textcodec.h"
-#include "textrules.h"
+#include "export/formatitem.h"
+#include "export/textcodec.h"
+#include "export/textrules.h"
 
 #include <cstddef>
 #include <cstdint>

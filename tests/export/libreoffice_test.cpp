@@ -1,12 +1,12 @@
 // The worked example exported from a real headless LibreOffice, with the workbook
 // saved as an .xlsx file and opened in the office as a user would.
 
-#include "commanddrivers.h"
-#include "fakefrontend.h"
-#include "officefixture.h"
-#include "officetest.h"
-#include "tempfolder.h"
-#include "unohost.h"
+#include "shell/commanddrivers.h"
+#include "tests/support/fakefrontend.h"
+#include "tests/support/officefixture.h"
+#include "tests/support/officetest.h"
+#include "tests/export/tempfolder.h"
+#include "host/libreoffice/unohost.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "textrules.h"
+#include "export/textrules.h"
 
 #include <gtest/gtest.h>
 

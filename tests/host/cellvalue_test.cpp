@@ -1,4 +1,4 @@
-#include "cellvalue.h"
+#include "host/cellvalue.h"
 
 #include <gtest/gtest.h>
 

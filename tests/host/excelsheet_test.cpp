@@ -1,5 +1,5 @@
-#include "excelsheet.h"
-#include "memoryhost.h"
+#include "host/excelsheet.h"
+#include "host/memory/memoryhost.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 // The whole "XML->Excel" command, as the main window runs it.
-#include "commanddrivers.h"
-#include "importfixture.h"
+#include "shell/commanddrivers.h"
+#include "tests/import/importfixture.h"
 
 namespace {
 

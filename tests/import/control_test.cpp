@@ -1,5 +1,5 @@
 // Reading the import control file into the model.
-#include "importfixture.h"
+#include "tests/import/importfixture.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
-#include "excelsheet.h"
-#include "fakefrontend.h"
-#include "memoryhost.h"
-#include "xmltoexcelcontrol.h"
+#include "host/excelsheet.h"
+#include "tests/support/fakefrontend.h"
+#include "host/memory/memoryhost.h"
+#include "import/xmltoexcelcontrol.h"
 
 #include <unistd.h>
 

@@ -1,10 +1,10 @@
 #pragma once
 
-#include "cellvalue.h"
-#include "exceltoxml.h"
-#include "fakefrontend.h"
-#include "memoryhost.h"
-#include "xmltoexcelcontrol.h"
+#include "host/cellvalue.h"
+#include "export/exceltoxml.h"
+#include "tests/support/fakefrontend.h"
+#include "host/memory/memoryhost.h"
+#include "import/xmltoexcelcontrol.h"
 
 #include <gtest/gtest.h>
 

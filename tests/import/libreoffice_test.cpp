@@ -1,11 +1,11 @@
 // The worked example imported into a real headless LibreOffice, with the workbook
 // saved as an .xlsx file and opened in the office as a user would.
 
-#include "commanddrivers.h"
-#include "importfixture.h"
-#include "officefixture.h"
-#include "officetest.h"
-#include "unohost.h"
+#include "shell/commanddrivers.h"
+#include "tests/import/importfixture.h"
+#include "tests/support/officefixture.h"
+#include "tests/support/officetest.h"
+#include "host/libreoffice/unohost.h"
 
 #include <memory>
 #include <string>

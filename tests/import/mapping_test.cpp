@@ -1,5 +1,5 @@
 // Giving the DB items their target worksheets from the page names in A1.
-#include "importfixture.h"
+#include "tests/import/importfixture.h"
 
 namespace {
 

@@ -1,5 +1,5 @@
 // Transferring data files into worksheet rows.
-#include "importfixture.h"
+#include "tests/import/importfixture.h"
 
 namespace {
 

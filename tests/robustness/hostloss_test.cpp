@@ -2,11 +2,11 @@
 // loses nothing. On the in-memory host and on a computed host; the same with a real office
 // that is killed is in officedeath_test.cpp.
 
-#include "commanddrivers.h"
-#include "fakefrontend.h"
-#include "memoryhost.h"
-#include "readahead.h"
-#include "tempfolder.h"
+#include "shell/commanddrivers.h"
+#include "tests/support/fakefrontend.h"
+#include "host/memory/memoryhost.h"
+#include "host/buffering/readahead.h"
+#include "tests/export/tempfolder.h"
 
 #include <gtest/gtest.h>
 

@@ -1,12 +1,12 @@
 // Hostile files against the limits of the import and the export: each case either works
 // or fails with a clear message, without a stack overflow and within bounded memory.
 
-#include "commanddrivers.h"
-#include "exceltoxml.h"
-#include "importfixture.h"
-#include "tempfolder.h"
-#include "textrules.h"
-#include "xmldocument.h"
+#include "shell/commanddrivers.h"
+#include "export/exceltoxml.h"
+#include "tests/import/importfixture.h"
+#include "tests/export/tempfolder.h"
+#include "export/textrules.h"
+#include "common/xmldocument.h"
 
 #include <gtest/gtest.h>
 

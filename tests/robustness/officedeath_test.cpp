@@ -4,13 +4,13 @@
 // one alone, the import names the file it was transferring. korvex-cli --open must leave
 // no office behind. Each test starts offices of its own, since it kills them.
 
-#include "clirun.h"
-#include "commanddrivers.h"
-#include "fakefrontend.h"
-#include "officefixture.h"
-#include "processlist.h"
-#include "readahead.h"
-#include "unohost.h"
+#include "tests/support/clirun.h"
+#include "shell/commanddrivers.h"
+#include "tests/support/fakefrontend.h"
+#include "tests/support/officefixture.h"
+#include "tests/support/processlist.h"
+#include "host/buffering/readahead.h"
+#include "host/libreoffice/unohost.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
-#include "clifrontend.h"
-#include "clioptions.h"
+#include "shell/clifrontend.h"
+#include "shell/clioptions.h"
 
 #include <gtest/gtest.h>
 

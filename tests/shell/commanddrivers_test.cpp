@@ -1,6 +1,6 @@
-#include "commanddrivers.h"
-#include "fakefrontend.h"
-#include "memoryhost.h"
+#include "shell/commanddrivers.h"
+#include "tests/support/fakefrontend.h"
+#include "host/memory/memoryhost.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
-#include "datafolder.h"
-#include "excelsheetlist.h"
-#include "mainform.h"
-#include "memoryhost.h"
+#include "shell/datafolder.h"
+#include "host/excelsheetlist.h"
+#include "shell/mainform.h"
+#include "host/memory/memoryhost.h"
 
 #include <QAction>
 #include <QApplication>

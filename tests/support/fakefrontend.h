@@ -1,7 +1,7 @@
 #pragma once
 
-#include "frontend.h"
-#include "xmldocument.h"
+#include "common/frontend.h"
+#include "common/xmldocument.h"
 
 #include <deque>
 #include <optional>

@@ -1,7 +1,7 @@
-#include "officefixture.h"
+#include "tests/support/officefixture.h"
 
-#include "officeprocess.h"
-#include "unoconnection.h"
+#include "host/libreoffice/officeprocess.h"
+#include "host/libreoffice/unoconnection.h"
 
 #include <com/sun/star/beans/PropertyValue.hpp>
 #include <com/sun/star/container/XEnumeration.hpp>

@@ -7,8 +7,8 @@
 // DESCRIPTION is a connection description such as "pipe,name=korvex"; without it,
 // KORVEX_OFFICE or the pipe "korvex".
 
-#include "unoconnection.h"
-#include "unohost.h"
+#include "host/libreoffice/unoconnection.h"
+#include "host/libreoffice/unohost.h"
 
 #include <cstdio>
 #include <cstdlib>

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "excelsheet.h"
-#include "officefixture.h"
-#include "unohost.h"
+#include "host/excelsheet.h"
+#include "tests/support/officefixture.h"
+#include "host/libreoffice/unohost.h"
 
 #include <gtest/gtest.h>
 

@@ -7,10 +7,10 @@
 //   korvex-gallery --dialog   the window with the header format dialog open
 //   korvex-gallery --export   the window, with the table already on the clipboard
 
-#include "listheader.h"
-#include "listviewwithheader.h"
-#include "resources.h"
-#include "xmldocument.h"
+#include "library/listheader/listheader.h"
+#include "library/listheader/listviewwithheader.h"
+#include "library/listheader/resources.h"
+#include "library/listheader/sharedxmldocument.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -171,7 +171,7 @@ int main(int argc, char* argv[])
     options.process(app);
 
     // XML format resources and the XML Spreadsheet form need the host's document.
-    TXMLDocument document;
+    TSharedXmlDocument document;
     SharedXMLDocument = &document;
 
     GalleryWindow window;

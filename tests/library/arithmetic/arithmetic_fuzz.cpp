@@ -1,6 +1,6 @@
-#include "arithmetic.h"
-#include "libraryerror.h"
-#include "textvalue.h"
+#include "library/arithmetic/arithmetic.h"
+#include "library/languages/libraryerror.h"
+#include "library/listheader/textvalue.h"
 
 #include <cmath>
 #include <cstddef>

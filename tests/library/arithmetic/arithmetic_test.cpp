@@ -1,7 +1,7 @@
-#include "arithmetic.h"
-#include "libraryerror.h"
-#include "plainnumber.h"
-#include "../languages/scopedlanguage.h"
+#include "library/arithmetic/arithmetic.h"
+#include "library/languages/libraryerror.h"
+#include "library/arithmetic/plainnumber.h"
+#include "tests/library/languages/scopedlanguage.h"
 
 #include <gtest/gtest.h>
 

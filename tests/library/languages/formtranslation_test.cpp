@@ -1,6 +1,6 @@
-#include "formtranslation.h"
-#include "frameworkclasses.h"
-#include "scopedlanguage.h"
+#include "library/languages/formtranslation.h"
+#include "library/languages/frameworkclasses.h"
+#include "tests/library/languages/scopedlanguage.h"
 
 #include <QAction>
 #include <QComboBox>

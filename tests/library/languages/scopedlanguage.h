@@ -1,6 +1,6 @@
 #pragma once
 
-#include "vmlanguages.h"
+#include "library/languages/vmlanguages.h"
 
 #include <initializer_list>
 #include <string>

@@ -1,6 +1,6 @@
-#include "vmlanguages.h"
-#include "listheaderformat.h"
-#include "scopedlanguage.h"
+#include "library/languages/vmlanguages.h"
+#include "library/listheader/listheaderformat.h"
+#include "tests/library/languages/scopedlanguage.h"
 
 #include <gtest/gtest.h>
 

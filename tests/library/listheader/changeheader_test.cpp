@@ -1,11 +1,11 @@
-#include "changeheader.h"
-#include "frameworkclasses.h"
-#include "libraryerror.h"
-#include "listheader.h"
-#include "listviewwithheader.h"
-#include "measurement.h"
-#include "scopedlanguage.h"
-#include "widgettestformats.h"
+#include "library/listheader/changeheader.h"
+#include "library/languages/frameworkclasses.h"
+#include "library/languages/libraryerror.h"
+#include "library/listheader/listheader.h"
+#include "library/listheader/listviewwithheader.h"
+#include "library/listheader/measurement.h"
+#include "tests/library/languages/scopedlanguage.h"
+#include "tests/library/listheader/widgettestformats.h"
 
 #include <QApplication>
 #include <QCheckBox>

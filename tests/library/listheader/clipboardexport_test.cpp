@@ -1,9 +1,9 @@
-#include "clipboardexport.h"
-#include "listheader.h"
-#include "listviewwithheader.h"
-#include "resources.h"
-#include "widgettestformats.h"
-#include "xmldocument.h"
+#include "library/listheader/clipboardexport.h"
+#include "library/listheader/listheader.h"
+#include "library/listheader/listviewwithheader.h"
+#include "library/listheader/resources.h"
+#include "tests/library/listheader/widgettestformats.h"
+#include "library/listheader/sharedxmldocument.h"
 
 #include <QClipboard>
 #include <QGuiApplication>
@@ -145,7 +145,7 @@ private slots:
 
     void wholeTableInAllThreeForms()
     {
-        TXMLDocument document;
+        TSharedXmlDocument document;
         TVmdClipboardStream out(&document);
         const TListHeaderFormat format = MakeFormat(1, {{10, "Név"}, {6, "H\\d2\\pO", "", true, 2}, {5, "Rejtett", "", false, 1}, {8, "Db", "", true, 1}});
         const std::vector<TExportItem> items{
@@ -202,11 +202,11 @@ private slots:
 
     void clipboardHoldsTheSameBytes()
     {
-        TXMLDocument document;
+        TSharedXmlDocument document;
         TVmdClipboardStream out(&document);
         const std::vector<TExportItem> items{{"ő", {"1,5"}}};
         ExportTable(out, MakeFormat(1, {{10, "H\\d2\\pO"}, {6, "Db", "", true, 1}}), &items);
-        TXMLDocument copyDocument;
+        TSharedXmlDocument copyDocument;
         const TClipboardForms expected = [&] {
             // The same export again gives the bytes Finish is to place.
             TVmdClipboardStream again(&copyDocument);
@@ -238,7 +238,7 @@ private slots:
         new QTreeWidgetItem(list, {QStringLiteral("\\redAlma"), QStringLiteral("3")});
         new QTreeWidgetItem(list, {QStringLiteral("Körte"), QStringLiteral("-")});
 
-        TXMLDocument document;
+        TSharedXmlDocument document;
         SharedXMLDocument = &document;
         header->PopupMenu()->actions()[1]->trigger();
         SharedXMLDocument = nullptr;

@@ -1,5 +1,5 @@
-#include "editvalue.h"
-#include "libraryerror.h"
+#include "library/listheader/editvalue.h"
+#include "library/languages/libraryerror.h"
 
 #include <QLineEdit>
 #include <QTest>

@@ -1,6 +1,6 @@
-#include "formgeometry.h"
-#include "libraryerror.h"
-#include "listheader.h"
+#include "library/listheader/formgeometry.h"
+#include "library/languages/libraryerror.h"
+#include "library/listheader/listheader.h"
 
 #include <QDialog>
 #include <QLabel>

@@ -1,8 +1,8 @@
-#include "headerformatload.h"
-#include "headerregistry.h"
-#include "libraryerror.h"
-#include "listheaderformat.h"
-#include "measurement.h"
+#include "library/listheader/headerformatload.h"
+#include "library/listheader/headerregistry.h"
+#include "library/languages/libraryerror.h"
+#include "library/listheader/listheaderformat.h"
+#include "library/listheader/measurement.h"
 
 #include <cstddef>
 #include <cstdint>

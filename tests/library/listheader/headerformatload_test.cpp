@@ -1,9 +1,9 @@
-#include "headerformatload.h"
-#include "listheaderformat.h"
-#include "measurement.h"
-#include "resources.h"
-#include "scopedlanguage.h"
-#include "xmldocument.h"
+#include "library/listheader/headerformatload.h"
+#include "library/listheader/listheaderformat.h"
+#include "library/listheader/measurement.h"
+#include "library/listheader/resources.h"
+#include "tests/library/languages/scopedlanguage.h"
+#include "library/listheader/sharedxmldocument.h"
 
 #include <gtest/gtest.h>
 
@@ -33,7 +33,7 @@ public:
     ScopedSharedDocument& operator=(const ScopedSharedDocument&) = delete;
 
 private:
-    TXMLDocument document_;
+    TSharedXmlDocument document_;
 };
 
 void ForgetMeasurements()

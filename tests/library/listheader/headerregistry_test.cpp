@@ -1,7 +1,7 @@
-#include "headerregistry.h"
-#include "libraryerror.h"
-#include "listheaderformat.h"
-#include "measurement.h"
+#include "library/listheader/headerregistry.h"
+#include "library/languages/libraryerror.h"
+#include "library/listheader/listheaderformat.h"
+#include "library/listheader/measurement.h"
 
 #include <gtest/gtest.h>
 

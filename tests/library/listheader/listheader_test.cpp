@@ -1,9 +1,9 @@
-#include "listheader.h"
-#include "listviewwithheader.h"
-#include "resources.h"
-#include "scopedlanguage.h"
-#include "widgettestformats.h"
-#include "xmldocument.h"
+#include "library/listheader/listheader.h"
+#include "library/listheader/listviewwithheader.h"
+#include "library/listheader/resources.h"
+#include "tests/library/languages/scopedlanguage.h"
+#include "tests/library/listheader/widgettestformats.h"
+#include "library/listheader/sharedxmldocument.h"
 
 #include <QAction>
 #include <QImage>
@@ -238,7 +238,7 @@ private slots:
 
     void formatNameLoadsTheResource()
     {
-        TXMLDocument document;
+        TSharedXmlDocument document;
         SharedXMLDocument = &document;
         TListHeader header;
         header.setFont(MeasuredFont());

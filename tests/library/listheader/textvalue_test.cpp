@@ -1,6 +1,6 @@
-#include "textvalue.h"
-#include "libraryerror.h"
-#include "../languages/scopedlanguage.h"
+#include "library/listheader/textvalue.h"
+#include "library/languages/libraryerror.h"
+#include "tests/library/languages/scopedlanguage.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
-#include "listheaderformat.h"
-#include "measurement.h"
-#include "unitlist.h"
+#include "library/listheader/listheaderformat.h"
+#include "library/listheader/measurement.h"
+#include "library/listheader/unitlist.h"
 
 #include <QComboBox>
 #include <QTest>

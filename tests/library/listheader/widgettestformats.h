@@ -1,6 +1,6 @@
 #pragma once
 
-#include "listheaderformat.h"
+#include "library/listheader/listheaderformat.h"
 
 #include <QFont>
 

@@ -1,4 +1,4 @@
-#include "scanlog.h"
+#include "tests/library/xmlscanner/scanlog.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
-#include "vmdxmlparser.h"
-#include "windows1252.h"
+#include "library/xmlscanner/vmdxmlparser.h"
+#include "library/xmlscanner/windows1252.h"
 
 #include <gtest/gtest.h>
 

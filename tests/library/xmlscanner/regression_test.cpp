@@ -2,7 +2,7 @@
 // the text: entities that include the document itself, rewinds and loads in the middle of
 // an entity, declarations in odd places.
 
-#include "scanlog.h"
+#include "tests/library/xmlscanner/scanlog.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "scanlog.h"
+#include "tests/library/xmlscanner/scanlog.h"
 
 std::string DescribePart(const TVmdXmlParser& scanner)
 {

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "vmdxmlparser.h"
+#include "library/xmlscanner/vmdxmlparser.h"
 
 #include <string>
 

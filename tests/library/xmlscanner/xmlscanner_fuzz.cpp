@@ -2,7 +2,7 @@
 // time after a rewind), with and without whitespace normalisation. External entities
 // never touch the file system: they are the input itself, or empty.
 
-#include "vmdxmlparser.h"
+#include "library/xmlscanner/vmdxmlparser.h"
 
 #include <cstddef>
 #include <cstdint>

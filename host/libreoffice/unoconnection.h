@@ -3,7 +3,7 @@
 // The UNO side of the LibreOffice backend, shared with the test fixtures that drive
 // an office of their own. Only code built against the UNO SDK includes this header.
 
-#include "hostbackend.h"
+#include "host/hostbackend.h"
 
 #include <com/sun/star/beans/PropertyValue.hpp>
 #include <com/sun/star/frame/XDesktop2.hpp>

@@ -1,4 +1,6 @@
-#include "unoconnection.h"
+#include "host/libreoffice/unoconnection.h"
+
+#include "common/pathtext.h"
 
 #include <com/sun/star/bridge/BridgeFactory.hpp>
 #include <com/sun/star/bridge/XBridge.hpp>
@@ -88,11 +90,10 @@ rtl::OUString FileUrl(const std::filesystem::path& path)
 {
     std::error_code error;
     std::filesystem::path absolute = std::filesystem::absolute(path, error);
-    std::u8string text = (error ? path : absolute).u8string();
+    const std::string text = Utf8FromPath(error ? path : absolute);
     rtl::OUString url;
-    if (osl::FileBase::getFileURLFromSystemPath(FromUtf8(std::string(text.begin(), text.end())), url) !=
-        osl::FileBase::E_None)
-        throw HostError("Nem képezhető fájl-URL: " + std::string(text.begin(), text.end()));
+    if (osl::FileBase::getFileURLFromSystemPath(FromUtf8(text), url) != osl::FileBase::E_None)
+        throw HostError("Nem képezhető fájl-URL: " + text);
     return url;
 }
 

@@ -1,5 +1,5 @@
 // Planning the rectangles in which held-back writes go to the host.
-#include "blockplan.h"
+#include "host/buffering/blockplan.h"
 
 #include <gtest/gtest.h>
 

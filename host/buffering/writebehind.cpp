@@ -1,4 +1,4 @@
-#include "writebehind.h"
+#include "host/buffering/writebehind.h"
 
 #include <algorithm>
 

@@ -1,7 +1,7 @@
 // Reading ahead and writing behind on the in-memory host: the same results as cell by
 // cell, in few calls. Every comparison runs once with KORVEX_HOST_UNBUFFERED=1.
-#include "importfixture.h"
-#include "writebehind.h"
+#include "tests/import/importfixture.h"
+#include "host/buffering/writebehind.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "excelhost.h"
+#include "host/excel/excelhost.h"
 
 #ifndef NOMINMAX
 #define NOMINMAX

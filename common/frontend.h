@@ -1,6 +1,6 @@
 #pragma once
 
-#include "messagesink.h"
+#include "common/messagesink.h"
 
 #include <optional>
 #include <string>

@@ -1,8 +1,9 @@
-#include "officesession.h"
+#include "host/libreoffice/officesession.h"
 
-#include "officeprocess.h"
-#include "unoconnection.h"
-#include "unohost.h"
+#include "host/libreoffice/officeprocess.h"
+#include "host/libreoffice/unoconnection.h"
+#include "host/libreoffice/unohost.h"
+#include "common/pathtext.h"
 
 #include <com/sun/star/beans/PropertyValue.hpp>
 #include <com/sun/star/container/XEnumeration.hpp>
@@ -27,17 +28,6 @@ namespace fs = std::filesystem;
 using namespace css;
 
 namespace {
-
-fs::path PathOf(std::string_view utf8)
-{
-    return fs::path(std::u8string(utf8.begin(), utf8.end()));
-}
-
-std::string Utf8Of(const fs::path& path)
-{
-    std::u8string text = path.u8string();
-    return std::string(text.begin(), text.end());
-}
 
 std::string SystemPath(const rtl::OUString& url)
 {
@@ -95,7 +85,7 @@ public:
     {
         static std::atomic<int> counter{0};
         path_ = target.parent_path() /
-                ("." + Utf8Of(target.filename()) + ".korvex-" + std::to_string(::getpid()) + "-" +
+                ("." + Utf8FromPath(target.filename()) + ".korvex-" + std::to_string(::getpid()) + "-" +
                  std::to_string(++counter) + ".tmp");
     }
     ~TempSibling()
@@ -136,7 +126,7 @@ uno::Sequence<beans::PropertyValue> StoreFilter(const uno::Reference<frame::XMod
         else if (extension == ".ods")
             filter = "calc8";
         else
-            throw HostError("Ismeretlen munkafüzet-formátum: " + Utf8Of(target));
+            throw HostError("Ismeretlen munkafüzet-formátum: " + Utf8FromPath(target));
     }
     std::vector<std::pair<const char*, uno::Any>> values{{"FilterName", uno::Any(filter)},
                                                          {"Overwrite", uno::Any(true)}};
@@ -147,9 +137,9 @@ uno::Sequence<beans::PropertyValue> StoreFilter(const uno::Reference<frame::XMod
 
 void StoreAtomically(const uno::Reference<frame::XModel>& model, const fs::path& target)
 {
-    const std::string name = Utf8Of(target);
+    const std::string name = Utf8FromPath(target);
     if (!fs::is_directory(target.parent_path()))
-        throw HostError("A mappa nem létezik: " + Utf8Of(target.parent_path()));
+        throw HostError("A mappa nem létezik: " + Utf8FromPath(target.parent_path()));
     TempSibling temp(target);
     try {
         uno::Reference<frame::XStorable>(model, uno::UNO_QUERY_THROW)
@@ -222,7 +212,7 @@ void OfficeSession::Stop() noexcept
 void OfficeSession::Open(const std::string& file)
 {
     std::error_code error;
-    fs::path path = fs::absolute(PathOf(file), error).lexically_normal();
+    fs::path path = fs::absolute(PathFromUtf8(file), error).lexically_normal();
     if (error || !fs::is_regular_file(path))
         throw HostError("A fájl nem található: " + file);
     fs::path identity = fs::weakly_canonical(path, error);
@@ -279,13 +269,13 @@ std::vector<std::string> StoreWorkbooks(std::string_view connection, const std::
         if (position < 1 || position > count)
             throw HostError("Nincs " + std::to_string(position) + ". munkafüzet");
         std::string name = host->WorkbookFullName(position);
-        fs::path source = PathOf(name);
+        fs::path source = PathFromUtf8(name);
         if (!source.is_absolute())
             throw HostError("A munkafüzetnek nincs fájlja, nem menthető: " + name);
-        fs::path target = fs::absolute(saveAsDir.empty() ? source : PathOf(saveAsDir) / source.filename());
+        fs::path target = fs::absolute(saveAsDir.empty() ? source : PathFromUtf8(saveAsDir) / source.filename());
         target = target.lexically_normal();
         if (!targets.insert(target).second)
-            throw HostError("Két munkafüzet ugyanabba a fájlba kerülne: " + Utf8Of(target));
+            throw HostError("Két munkafüzet ugyanabba a fájlba kerülne: " + Utf8FromPath(target));
         plan.emplace_back(std::move(name), std::move(target));
     }
 
@@ -322,7 +312,7 @@ std::vector<std::string> StoreWorkbooks(std::string_view connection, const std::
                 // Only the office's "modified" mark; the file is written.
             }
         }
-        written.push_back(Utf8Of(target));
+        written.push_back(Utf8FromPath(target));
     }
     return written;
 }

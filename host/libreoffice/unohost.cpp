@@ -1,6 +1,6 @@
-#include "unohost.h"
+#include "host/libreoffice/unohost.h"
 
-#include "unoconnection.h"
+#include "host/libreoffice/unoconnection.h"
 
 #include <com/sun/star/beans/XPropertySet.hpp>
 #include <com/sun/star/container/XEnumeration.hpp>

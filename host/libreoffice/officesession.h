@@ -4,7 +4,7 @@
 // (OfficeProcess) with the given files opened hidden, and the storing of workbooks
 // after an import. The header carries no UNO types.
 
-#include "excelsheet.h"
+#include "host/excelsheet.h"
 
 #include <chrono>
 #include <functional>

@@ -1,8 +1,8 @@
-#include "officeprocess.h"
+#include "host/libreoffice/officeprocess.h"
 
-#include "hostbackend.h"
-#include "unoconnection.h"
-#include "unohost.h"
+#include "host/hostbackend.h"
+#include "host/libreoffice/unoconnection.h"
+#include "host/libreoffice/unohost.h"
 
 #include <rtl/digest.h>
 

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "blockplan.h"
-#include "hostbackend.h"
+#include "host/buffering/blockplan.h"
+#include "host/hostbackend.h"
 
 #include <cstddef>
 #include <functional>

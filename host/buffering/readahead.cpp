@@ -1,4 +1,4 @@
-#include "readahead.h"
+#include "host/buffering/readahead.h"
 
 #include <algorithm>
 

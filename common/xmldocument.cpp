@@ -1,4 +1,4 @@
-#include "xmldocument.h"
+#include "common/xmldocument.h"
 
 #include <libxml/parser.h>
 #include <libxml/xmlerror.h>

@@ -1,4 +1,4 @@
-#include "blockplan.h"
+#include "host/buffering/blockplan.h"
 
 #include <algorithm>
 #include <cstdint>

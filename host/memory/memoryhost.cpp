@@ -1,6 +1,6 @@
-#include "memoryhost.h"
+#include "host/memory/memoryhost.h"
 
-#include "excelsheet.h"
+#include "host/celladdress.h"
 
 #include <algorithm>
 

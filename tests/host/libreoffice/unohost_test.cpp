@@ -1,10 +1,10 @@
 // The LibreOffice backend against a real headless office that the test starts itself.
 
-#include "cellvalue.h"
-#include "excelsheet.h"
-#include "officefixture.h"
-#include "officetest.h"
-#include "unohost.h"
+#include "host/cellvalue.h"
+#include "host/excelsheet.h"
+#include "tests/support/officefixture.h"
+#include "tests/support/officetest.h"
+#include "host/libreoffice/unohost.h"
 
 #include <gtest/gtest.h>
 

@@ -2,11 +2,11 @@
 // blocks and once cell by cell (KORVEX_HOST_UNBUFFERED=1): the same sheets, files,
 // logs and messages.
 
-#include "commanddrivers.h"
-#include "importfixture.h"
-#include "officefixture.h"
-#include "officetest.h"
-#include "unohost.h"
+#include "shell/commanddrivers.h"
+#include "tests/import/importfixture.h"
+#include "tests/support/officefixture.h"
+#include "tests/support/officetest.h"
+#include "host/libreoffice/unohost.h"
 
 #include <cstdlib>
 #include <memory>
