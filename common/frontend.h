@@ -5,6 +5,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 class TXMLDocument;
@@ -37,6 +38,19 @@ public:
     virtual std::vector<std::string> AskDataFiles() = 0;
     // The workbook selection dialog: the ticked state of each name, or nullopt on cancel.
     virtual std::optional<std::vector<bool>> SelectWorkbooks(const std::vector<std::string>& names) = 0;
+
+    // A front end that answers the save dialog itself (the command line) sees every
+    // ticked workbook's proposed output file (sheet 1, A2) before anything is converted,
+    // as {workbook name, proposed name} pairs, and may refuse the whole export (after
+    // its own warning) by answering false. The window asks the user for each file.
+    virtual bool WantsOutputPlan() const { return false; }
+    virtual bool AcceptOutputPlan(const std::vector<std::pair<std::string, std::string>>& /*proposed*/)
+    {
+        return true;
+    }
+
+    // The export has written a file (after the save dialog answered with its path).
+    virtual void FileWritten(std::string_view /*path*/) {}
 
     // The export's loop over the workbooks ended at a failing workbook. The window shows
     // nothing of its own here (the lower layer has warned where it could); the command

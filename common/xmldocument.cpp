@@ -74,6 +74,15 @@ public:
         return text;
     }
 
+    // "3. sor: reason", as far as known.
+    std::string Where() const
+    {
+        std::string text = line_ > 0 ? std::to_string(line_) + ". sor" : "";
+        if (!reason_.empty())
+            text += (text.empty() ? "" : ": ") + reason_;
+        return text.empty() ? "nem jól formált XML" : text;
+    }
+
 private:
     static void Collect(void* self, xmlErrorPtr error)
     {
@@ -343,6 +352,16 @@ std::string TXMLDocument::Text(Node node)
     std::string text = S(content);
     xmlFree(content);
     return text;
+}
+
+std::string TXMLDocument::WellFormednessProblem(std::string_view text)
+{
+    ParseErrors errors;
+    std::unique_ptr<xmlDoc, DocFree> doc(xmlReadMemory(text.data(), static_cast<int>(text.size()), "output",
+                                                       nullptr, XML_PARSE_NONET | XML_PARSE_HUGE));
+    if (doc && xmlDocGetRootElement(doc.get()))
+        return {};
+    return errors.Where();
 }
 
 std::string TXMLDocument::Serialize() const

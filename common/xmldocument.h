@@ -69,6 +69,11 @@ public:
     // Compact serialisation of the document element: no declaration, no whitespace added.
     std::string Serialize() const;
 
+    // Why a text is not a well-formed XML document ("3. sor: reason"); "" when it is.
+    // Meant for texts this program made itself, so libxml2's size limits for other
+    // people's files are lifted; no network access, no external entities.
+    static std::string WellFormednessProblem(std::string_view text);
+
 private:
     struct DocFree {
         void operator()(xmlDoc* doc) const { xmlFreeDoc(doc); }

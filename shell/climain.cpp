@@ -116,7 +116,7 @@ void RunImport(TCliFrontend& ui, const CliOptions& options, const HostConnector&
         Note("A munkafüzetek a hiba miatt nincsenek mentve / the workbooks were not saved because of the failure");
         return;
     }
-    for (const std::string& path : StoreWorkbooks(connection, options.workbooks, options.saveAsDir))
+    for (const std::string& path : StoreWorkbooks(connection, options.workbooks, options.saveAsDir, options.force))
         Note("Mentve / saved: " + path);
 }
 

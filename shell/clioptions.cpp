@@ -24,14 +24,18 @@ const char* const CliHelpText =
     "--workbook N       Csak az N. munkafüzet (1-től, a listázás sorrendjében). Ismételhető;\n"
     "                   nélküle minden munkafüzet.\n"
     "                   Only the Nth listed workbook (1-based). Repeatable; default: all.\n"
-    "--output-dir DIR   export: az A2-ben megadott relatív fájlnév ide kerül (nélküle a munkafüzet\n"
-    "                   mappájába).\n"
-    "                   export: relative output names (cell A2) are taken relative to DIR\n"
-    "                   (default: the workbook's own folder).\n"
+    "--output-dir DIR   export: az A2-ben megadott fájl ide kerül; ami innen kivezetne, azt nem írja ki\n"
+    "                   (nélküle a relatív név a munkafüzet mappájába kerül).\n"
+    "                   export: output files (cell A2) land inside DIR; a name that would leave it\n"
+    "                   is refused (default: relative names beside the workbook).\n"
     "--save             import: a munkafüzetek mentése a helyükre, saját formátumukban.\n"
     "                   import: store each selected workbook in place, in its own format.\n"
     "--save-as DIR      import: másolatok mentése DIR-be, az eredeti fájlnévvel.\n"
     "                   import: store copies into DIR under their file names.\n"
+    "--force            import: mentés akkor is, ha a munkafüzetet más is megnyitotta (.~lock.NÉV#\n"
+    "                   fájl), vagy ha a --save-as célfájlja már létezik.\n"
+    "                   import: store even when another user has the workbook open (a .~lock.NAME#\n"
+    "                   file) or when the --save-as target exists already.\n"
     "--help             Ez a súgó. / This help.\n"
     "\n"
     "Kimenet / Output: a napló a szabványos kimenetre, a figyelmeztetések (\"cím: szöveg\") és a\n"
@@ -108,12 +112,16 @@ CliOptions ParseCliOptions(const std::vector<std::string>& args)
             options.save = true;
         } else if (arg == "--save-as" && isImport) {
             options.saveAsDir = value(arg);
+        } else if (arg == "--force" && isImport) {
+            options.force = true;
         } else {
             throw CliUsageError("Ismeretlen kapcsoló / unknown option: " + arg);
         }
     }
     if (options.save && !options.saveAsDir.empty())
         throw CliUsageError("A --save és a --save-as együtt nem adható meg / --save and --save-as exclude each other");
+    if (options.force && !options.save && options.saveAsDir.empty())
+        throw CliUsageError("A --force csak a --save vagy a --save-as mellett adható meg / --force needs --save or --save-as");
     if (isImport && options.dataFiles.empty())
         throw CliUsageError("Hiányzó adatfájl / no DATAFILE given");
     return options;

@@ -21,6 +21,7 @@ struct CliOptions {
     std::string outputDir;               // export: where relative A2 names land
     bool save = false;                   // import: store the workbooks in place
     std::string saveAsDir;               // import: store copies here
+    bool force = false;                  // import: store over lock files and existing copies
     std::vector<std::string> dataFiles;  // import: the XML data files, in order
 };
 

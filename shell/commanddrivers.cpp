@@ -4,12 +4,14 @@
 #include "import/xmltoexcelcontrol.h"
 
 #include <exception>
+#include <filesystem>
 #include <memory>
 #include <string>
 #include <vector>
 
 const char* const NoWorkbookMessage = "Nincs excel fájl megnyitva, vagy az excel nem fogadóképes!";
 const char* const EndOfImportLine = "*** End ***";
+const char* const DataFolderMissingMessage = "A vezérlőfájlok mappája nem létezik, a parancs nem fut le: ";
 
 namespace {
 
@@ -23,10 +25,46 @@ private:
     Frontend& ui_;
 };
 
+// A data folder that is not there: both commands stop with a warning before they read
+// or write anything (an export would otherwise write empty documents over good files).
+bool DataFolderMissing(Frontend& ui)
+{
+    const std::string folder = ui.DataFolder();
+    std::error_code error;
+    if (std::filesystem::is_directory(std::filesystem::path(std::u8string(folder.begin(), folder.end())), error))
+        return false;
+    ui.Warning(ui.Caption(), DataFolderMissingMessage + folder);
+    return true;
+}
+
+// The proposed output file (A2) of every ticked workbook that has data sheets.
+std::vector<std::pair<std::string, std::string>> ProposedOutputs(TExcelApp& app, const std::vector<std::string>& names,
+                                                                 const std::vector<bool>& ticked)
+{
+    std::vector<std::pair<std::string, std::string>> proposed;
+    for (size_t j = 0; j < names.size() && j < ticked.size(); ++j) {
+        if (!ticked[j])
+            continue;
+        try {
+            const int index = static_cast<int>(j) + 1;
+            if (app.GetSheetCount(index) <= 1)
+                continue;
+            TExcelSheet sheet;
+            sheet.Open(app, names[j], index, 1);
+            proposed.emplace_back(names[j], sheet.GetCellText("A2"));
+        } catch (...) {
+            // The workbook fails in its own turn, with its own message.
+        }
+    }
+    return proposed;
+}
+
 }  // namespace
 
 void RunExcelToXML(Frontend& ui, const HostConnector& connect)
 {
+    if (DataFolderMissing(ui))
+        return;
     TExcelApp app(connect, &ui);
     std::vector<std::string> names;
     if (app.GetWorkbookNames(names) == 0) {
@@ -35,6 +73,8 @@ void RunExcelToXML(Frontend& ui, const HostConnector& connect)
     }
     std::optional<std::vector<bool>> ticked = ui.SelectWorkbooks(names);
     if (!ticked)
+        return;
+    if (ui.WantsOutputPlan() && !ui.AcceptOutputPlan(ProposedOutputs(app, names, *ticked)))
         return;
     BusyGuard busy(ui);
     for (size_t j = 0; j < names.size(); ++j) {
@@ -61,6 +101,8 @@ void RunXMLToExcel(Frontend& ui, const HostConnector& connect)
 {
     std::vector<std::string> files = ui.AskDataFiles();
     if (files.empty())
+        return;
+    if (DataFolderMissing(ui))
         return;
     TXMLToExcelControl control(ui);
     control.ResetRows();

@@ -10,7 +10,9 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cstdlib>
+#include <iostream>
 #include <iterator>
 #include <memory>
 #include <string>
@@ -88,5 +90,52 @@ TEST_F(LibreOfficeExportTest, NumbersComeOutAsPlainDigits)
         EXPECT_EQ(xml.find("e-"), std::string::npos) << xml;
     }
 }
+
+// A cell whose text XML cannot carry, computed by the office itself: the export fails
+// at once at that cell, naming it, and writes nothing. A lone UTF-16 surrogate (half of
+// an emoji, cut off by MID) is what used to end the office's connection.
+struct OfficeCharacterCase {
+    const char* name;
+    const char* formula;
+    const char* shown;
+};
+
+class OfficeCharacterTest : public LibreOfficeExportTest, public ::testing::WithParamInterface<OfficeCharacterCase> {};
+
+TEST_P(OfficeCharacterTest, FailsAtTheCellThatHoldsIt)
+{
+    const OfficeCharacterCase& c = GetParam();
+    folder.Write("rows.ini", "[MAIN]\nCOLS=A;B\n[MAPPING]\nA=BeginItem(R);Content;EndItem(R)\nB=Attribute(b)\n");
+    folder.Write("out.xml", "earlier");
+    auto book = office->Folder() / (std::string(c.name) + ".ods");
+    office->CreateWorkbookFile(book, {{"Start", {{"A1", "Root"}, {"A2", folder.File("out.xml")}, {"A3", "0"}}},
+                                      {"Rows",
+                                       {{"A1", "rows.ini"},
+                                        {"B1", "'1.00"},
+                                        {"A5", "fine"},
+                                        {"B5", "x"},
+                                        {"A6", c.formula},
+                                        {"B6", "y"}}}});
+    office->Open(book);
+
+    auto start = std::chrono::steady_clock::now();
+    RunExcelToXML(ui, Connector());
+    double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+
+    ASSERT_EQ(ui.failedWorkbooks.size(), 1u);
+    ASSERT_FALSE(ui.warnings.empty());
+    for (const auto& warning : ui.warnings)
+        EXPECT_NE(warning.caption, "Hibás cella!") << warning.text;
+    const std::string& shown = ui.warnings.back().text;
+    for (const char* part : {"Rows", "A6", c.shown})
+        EXPECT_NE(shown.find(part), std::string::npos) << shown;
+    EXPECT_EQ(folder.Read("out.xml"), "earlier");
+    std::cout << c.name << ": the export failed " << seconds << " s after it started\n";
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, OfficeCharacterTest,
+                         ::testing::Values(OfficeCharacterCase{"Control", "=CHAR(1)", "U+0001"},
+                                           OfficeCharacterCase{"LoneSurrogate", "=MID(UNICHAR(128512);1;1)", "U+D83D"}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace

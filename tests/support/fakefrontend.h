@@ -2,6 +2,7 @@
 
 #include "common/frontend.h"
 #include "common/xmldocument.h"
+#include "tests/support/wellformedxml.h"
 
 #include <deque>
 #include <optional>
@@ -32,6 +33,11 @@ public:
     bool busy = false;
     std::vector<std::string> saveQuestions;     // the proposed names, in order
     std::vector<Shown> failedWorkbooks;         // WorkbookFailed: {workbook name, reason}
+    std::vector<std::string> writtenFiles;      // FileWritten, in order; each one parsed
+    // AcceptOutputPlan: what the export proposed; the answer (only asked when wanted).
+    bool wantsOutputPlan = false;
+    bool acceptOutputPlan = true;
+    std::vector<std::pair<std::string, std::string>> outputPlan;
 
     // Scripted answers. An empty queue answers the save dialog with the proposed name
     // (as if the user kept it) and the workbook dialog with "all ticked".
@@ -86,6 +92,17 @@ public:
         return answer;
     }
     std::vector<std::string> AskDataFiles() override { return dataFiles; }
+    void FileWritten(std::string_view path) override
+    {
+        writtenFiles.emplace_back(path);
+        testxml::RequireWellFormed(std::filesystem::path(std::u8string(path.begin(), path.end())));
+    }
+    bool WantsOutputPlan() const override { return wantsOutputPlan; }
+    bool AcceptOutputPlan(const std::vector<std::pair<std::string, std::string>>& proposed) override
+    {
+        outputPlan = proposed;
+        return acceptOutputPlan;
+    }
     void WorkbookFailed(std::string_view workbookName, std::string_view reason) override
     {
         failedWorkbooks.push_back({std::string(workbookName), std::string(reason)});
