@@ -461,11 +461,13 @@ TEST_F(CliTest, StoringKeepsWhatTheReplacedFileHadAndRefusesWhatIsNotOurs)
             EXPECT_FALSE(Contains(run.err, "Mentve")) << run.err;
             EXPECT_EQ(ReadFile(copy), copyBefore);
         }
-        if (c.saveAs || !std::string(c.refusal).empty())
+        if (c.saveAs || !std::string(c.refusal).empty()) {
             EXPECT_EQ(ReadFile(workbook), before) << "the workbook file is untouched";
-        for (const fs::path& place : {workbook.parent_path(), copies})
+        }
+        for (const fs::path& place : {workbook.parent_path(), copies}) {
             for (const std::string& name : Entries(place))
                 EXPECT_TRUE(name == workbook.filename().string() || name.starts_with(".~lock.")) << name;
+        }
         if (c.check)
             c.check(workbook, copy);
     }

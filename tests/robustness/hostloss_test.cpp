@@ -76,9 +76,11 @@ TEST_F(HostLossTest, AWorkbookClosedWhileItsRowsAreReadLeavesTheEarlierFileAlone
     Export();
 
     ASSERT_EQ(ui.failedWorkbooks.size(), 1u);
-    EXPECT_EQ(ui.failedWorkbooks[0].text,
-              "A munkalap már nem érhető el (a munkafüzetet bezárták, vagy a táblázatkezelő leállt): /books/a.xlsx Data, "
-              "a(z) A101 cella olvasása közben");
+    const std::string& reason = ui.failedWorkbooks[0].text;
+    EXPECT_TRUE(reason.starts_with("A munkalap már nem érhető el (a munkafüzetet bezárták, vagy a táblázatkezelő "
+                                   "leállt): /books/a.xlsx Data, a(z) A"))
+        << reason;
+    EXPECT_TRUE(reason.ends_with(" cella olvasása közben")) << reason;
     EXPECT_TRUE(ui.warnings.empty());  // no "Hibás cella!": the cell is not at fault
     EXPECT_TRUE(ui.saveQuestions.empty());
     EXPECT_EQ(folder.Read("out.xml"), "earlier");
