@@ -21,6 +21,7 @@ std::optional<std::string> ResolveOutputPath(const std::string& proposed, const 
             return proposed;
         return Utf8FromPath((PathFromUtf8(workbookFullName).parent_path() / name).lexically_normal());
     }
+    // Checked on absolute paths; a relative folder gives a relative name, as it was given.
     std::error_code error;
     fs::path base = fs::absolute(PathFromUtf8(outputDir), error).lexically_normal();
     if (error)
@@ -29,7 +30,7 @@ std::optional<std::string> ResolveOutputPath(const std::string& proposed, const 
     fs::path inside = target.lexically_relative(base);
     if (inside.empty() || inside == "." || *inside.begin() == ".." || target.filename().empty())
         return std::nullopt;
-    return Utf8FromPath(target);
+    return Utf8FromPath(name.is_absolute() ? target : (PathFromUtf8(outputDir) / inside).lexically_normal());
 }
 
 TCliFrontend::TCliFrontend(const CliOptions& options, std::string dataFolder, std::ostream& out,

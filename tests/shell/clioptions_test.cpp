@@ -84,6 +84,8 @@ INSTANTIATE_TEST_SUITE_P(
                       OutputCase{"", "/out", ""},
                       OutputCase{"sub/e.xml", "/out", "/out/sub/e.xml"},
                       OutputCase{"sub/../e.xml", "/out", "/out/e.xml"},
+                      OutputCase{"e.xml", "out", "out/e.xml"},
+                      OutputCase{"../e.xml", "out", std::nullopt},
                       OutputCase{"/out/inside.xml", "/out/", "/out/inside.xml"},
                       OutputCase{"../../../tmp/x.xml", "/out", std::nullopt},
                       OutputCase{"sub/../../x.xml", "/out", std::nullopt},
