@@ -1,5 +1,7 @@
 #include "common/atomicfile.h"
 
+#include "common/pathtext.h"
+
 #include <atomic>
 #include <cerrno>
 #include <chrono>
@@ -18,12 +20,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-std::string Utf8Of(const fs::path& path)
-{
-    std::u8string text = path.u8string();
-    return std::string(text.begin(), text.end());
-}
-
 // Symbolic links followed to the file they name, which need not exist yet.
 fs::path FollowLinks(fs::path path)
 {
@@ -36,7 +32,7 @@ fs::path FollowLinks(fs::path path)
             return path;
         path = next.is_absolute() ? next : path.parent_path() / next;
     }
-    throw AtomicFileError("A fájl nem írható: " + Utf8Of(path) + " (túl sok szimbolikus link egymás után)");
+    throw AtomicFileError("A fájl nem írható: " + Utf8FromPath(path) + " (túl sok szimbolikus link egymás után)");
 }
 
 std::string UniqueSuffix()
@@ -108,7 +104,7 @@ AtomicFile::AtomicFile(const fs::path& path)
     const fs::path folder = target_.parent_path().empty() ? fs::path(".") : target_.parent_path();
     std::error_code error;
     if (!fs::is_directory(folder, error))
-        Fail("a mappa nem létezik: " + Utf8Of(folder));
+        Fail("a mappa nem létezik: " + Utf8FromPath(folder));
     fs::file_status status = fs::status(target_, error);
     if (fs::is_directory(status))
         Fail("ezen a néven mappa van");
@@ -119,7 +115,7 @@ AtomicFile::AtomicFile(const fs::path& path)
         writable = writable && ::access(target_.c_str(), W_OK) == 0;
 #endif
         if (!writable)
-            throw AtomicFileError("A fájl írásvédett, Korvex nem írja felül: " + Utf8Of(given_));
+            throw AtomicFileError("A fájl írásvédett, Korvex nem írja felül: " + Utf8FromPath(given_));
     }
 
     int createError = 0;
@@ -147,7 +143,7 @@ AtomicFile::~AtomicFile()
 
 void AtomicFile::Fail(const std::string& reason) const
 {
-    throw AtomicFileError("A fájl nem írható: " + Utf8Of(given_) + " (" + reason + ")");
+    throw AtomicFileError("A fájl nem írható: " + Utf8FromPath(given_) + " (" + reason + ")");
 }
 
 void AtomicFile::Write(std::string_view bytes)
@@ -186,7 +182,7 @@ void AtomicFile::Commit()
 
 void WriteFileAtomically(const std::string& path, std::string_view bytes)
 {
-    AtomicFile file(fs::path(std::u8string(path.begin(), path.end())));
+    AtomicFile file(PathFromUtf8(path));
     file.Write(bytes);
     file.Commit();
 }

@@ -1,6 +1,7 @@
 #include "export/exceltoxml.h"
 
 #include "common/atomicfile.h"
+#include "common/pathtext.h"
 #include "export/inifile.h"
 #include "export/textcodec.h"
 #include "export/textrules.h"
@@ -62,7 +63,7 @@ bool InsideDataFolder(const std::string& name)
 {
     if (name.find('\0') != std::string::npos)
         return false;
-    const std::filesystem::path path(std::u8string(name.begin(), name.end()));
+    const std::filesystem::path path = PathFromUtf8(name);
     if (path.has_root_name() || path.has_root_directory())
         return false;
     for (const auto& part : path.lexically_normal())

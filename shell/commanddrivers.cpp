@@ -1,5 +1,6 @@
 #include "shell/commanddrivers.h"
 
+#include "common/pathtext.h"
 #include "export/exceltoxml.h"
 #include "import/xmltoexcelcontrol.h"
 
@@ -31,7 +32,7 @@ bool DataFolderMissing(Frontend& ui)
 {
     const std::string folder = ui.DataFolder();
     std::error_code error;
-    if (std::filesystem::is_directory(std::filesystem::path(std::u8string(folder.begin(), folder.end())), error))
+    if (std::filesystem::is_directory(PathFromUtf8(folder), error))
         return false;
     ui.Warning(ui.Caption(), DataFolderMissingMessage + folder);
     return true;
