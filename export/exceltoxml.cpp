@@ -30,6 +30,18 @@ private:
     TXMLDocument& document_;
 };
 
+// Discards the document when the text has been made from it, however that ends.
+class DiscardOnExit {
+public:
+    explicit DiscardOnExit(TXMLDocument& document) : document_(document) {}
+    ~DiscardOnExit() { document_.SetActive(false); }
+    DiscardOnExit(const DiscardOnExit&) = delete;
+    DiscardOnExit& operator=(const DiscardOnExit&) = delete;
+
+private:
+    TXMLDocument& document_;
+};
+
 int ReadEncoding(const std::string& text)
 {
     std::optional<int> value = ParseInteger(text);
@@ -66,6 +78,8 @@ void TExcelToXML::Convert(TExcelApp& app, const std::string& workbookName, int w
             continue;
         if (ReadControlFile(ui_.DataFolder() + controlFile, version) != 0)
             continue;
+        TakeSchema(ControlSchema);
+        origins_.BeginSheet(sheet.SheetName);
         ui_.SetStatus(1, sheet.SheetName);
         ui_.ProcessMessages();
         cursor = ScanRows(sheet, cursor);
@@ -80,7 +94,43 @@ void TExcelToXML::Convert(TExcelApp& app, const std::string& workbookName, int w
     }
 
     std::string text = WriteXML();
+    if (!logShown_)
+        ui_.SetLogText(text);
+}
+
+void TExcelToXML::TakeSchema(const std::string& name)
+{
+    if (name.empty() || !ui_.OutputSchema().empty())
+        return;
+    if (SchemaName.empty())
+        SchemaName = name;
+    else if (name != SchemaName)
+        throw std::runtime_error("A munkafüzet vezérlőfájljai különböző sémát neveznek meg: " + SchemaName + " és " +
+                                 name);
+}
+
+std::string TExcelToXML::SchemaPath() const
+{
+    std::string chosen = ui_.OutputSchema();
+    if (!chosen.empty() || SchemaName.empty())
+        return chosen;
+    return ResolveSchemaPath(ui_.DataFolder(), SchemaName);
+}
+
+bool TExcelToXML::OutputAccepted(const std::string& text)
+{
+    std::string path = SchemaPath();
+    if (path.empty())
+        return true;
+    TXmlSchema schema(path);
+    TXMLDocument& document = ui_.Document();
+    TOutputCheck check = CheckOutput(schema, text, document.Active() ? document.DocumentElement() : nullptr);
+    if (check.count == 0)
+        return true;
+    // The user sees the output above the problems before answering.
     ui_.SetLogText(text);
+    logShown_ = true;
+    return ui_.KeepInvalidOutput(check.lines, check.count);
 }
 
 TXMLDocument::Node TExcelToXML::ScanRows(TExcelSheet& sheet, TXMLDocument::Node cursor)
@@ -92,11 +142,14 @@ TXMLDocument::Node TExcelToXML::ScanRows(TExcelSheet& sheet, TXMLDocument::Node 
         ui_.SetStatus(2, rowText);
         ui_.ProcessMessages();
         bool empty = true;
+        const TOutputOrigin* origin = nullptr;
         for (const TExcelColItem& column : Columns) {
             std::string text = sheet.GetCellText(column.Column + rowText);
             if (!text.empty()) {
                 empty = false;
-                cursor = column.Apply(cursor, text);
+                if (!origin)
+                    origin = origins_.Add(row);
+                cursor = column.Apply(cursor, text, origin);
             }
         }
         emptyRun = empty ? emptyRun + 1 : 0;
@@ -107,6 +160,7 @@ TXMLDocument::Node TExcelToXML::ScanRows(TExcelSheet& sheet, TXMLDocument::Node 
 int TExcelToXML::ReadControlFile(const std::string& fileName, const std::string& version)
 {
     ControlFileName = fileName;
+    ControlSchema.clear();
     Columns.clear();
     try {
         TIniFile ini(fileName);
@@ -114,6 +168,7 @@ int TExcelToXML::ReadControlFile(const std::string& fileName, const std::string&
             ui_.Warning(fileName, VersionMismatchMessage);
             return 1;
         }
+        ControlSchema = ini.ReadString("MAIN", "SCHEMA", "");
         const std::string cols = ini.ReadString("MAIN", "COLS", "");
         std::string_view rest = cols;
         while (!rest.empty()) {
@@ -132,8 +187,8 @@ int TExcelToXML::ReadControlFile(const std::string& fileName, const std::string&
 std::string TExcelToXML::WriteXML()
 {
     TXMLDocument& document = ui_.Document();
+    DiscardOnExit discard(document);
     std::string text = document.Serialize();
-    document.SetActive(false);
 
     text = ExpandConstantText(std::move(text));
     if (text.find("<?xml") == std::string::npos)
@@ -145,6 +200,10 @@ std::string TExcelToXML::WriteXML()
         text = Iso88592ToUtf8(Utf8ToIso88592(text));
     text = LayoutPasses(text, Encoding);
 
+    if (!OutputAccepted(text)) {
+        FileName.clear();
+        return text;
+    }
     FileName = ui_.AskSaveFileName(FileName).value_or("");
     if (!FileName.empty())
         WriteFileAtomically(FileName, Encoding == 0 ? EncodeUtf8(text) : Utf8ToIso88592(text));

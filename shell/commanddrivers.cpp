@@ -2,6 +2,7 @@
 
 #include "export/exceltoxml.h"
 #include "import/xmltoexcelcontrol.h"
+#include "import/datafilecheck.h"
 
 #include <exception>
 #include <memory>
@@ -64,6 +65,7 @@ void RunXMLToExcel(Frontend& ui, const HostConnector& connect)
         return;
     TXMLToExcelControl control(ui);
     control.ResetRows();
+    std::unique_ptr<TXmlSchema> schema = LoadDataSchema(ui.DataFolder(), control.Schema);
 
     TExcelApp app(connect, &ui);
     std::vector<std::string> names;
@@ -91,6 +93,9 @@ void RunXMLToExcel(Frontend& ui, const HostConnector& connect)
     ui.SetLogText("");
     for (const std::string& file : files) {
         ui.AppendLog(file);
+        // A file that breaks its schema fails like a malformed one: before any cell.
+        if (schema)
+            CheckDataFile(*schema, file);
         control.TransferFile(file, app);
     }
     ui.AppendLog(EndOfImportLine);

@@ -30,6 +30,18 @@ TEST(CliOptionsTest, ParsesImportWithDataFilesInOrder)
     EXPECT_FALSE(options.save);
 }
 
+TEST(CliOptionsTest, ParsesSchemaOptionsAndCheck)
+{
+    CliOptions options = ParseCliOptions({"export", "--schema", "out.xsd", "--keep-invalid"});
+    EXPECT_EQ(options.schemaFile, "out.xsd");
+    EXPECT_TRUE(options.keepInvalid);
+    options = ParseCliOptions({"check", "--data-folder", "/ctl", "a.ini", "XMLToExcel.xml"});
+    EXPECT_EQ(options.command, CliOptions::Command::Check);
+    EXPECT_EQ(options.dataFolder, "/ctl");
+    EXPECT_EQ(options.checkFiles, (Args{"a.ini", "XMLToExcel.xml"}));
+    EXPECT_TRUE(ParseCliOptions({"check"}).checkFiles.empty());
+}
+
 TEST(CliOptionsTest, HelpWins)
 {
     for (const Args& args : {Args{"--help"}, Args{"export", "--help"}, Args{"import", "-h"}})
@@ -51,6 +63,11 @@ TEST(CliOptionsTest, RejectsWhatCannotRun)
         {"export", "--workbook", "2x"},
         {"export", "--open"},
         {"export", "--bogus"},
+        {"export", "--schema"},
+        {"import", "--schema", "s.xsd", "a.xml"},
+        {"import", "--keep-invalid", "a.xml"},
+        {"check", "--open", "a.xlsx"},
+        {"check", "--schema", "s.xsd"},
     };
     for (const Args& args : bad)
         EXPECT_THROW(ParseCliOptions(args), CliUsageError) << (args.empty() ? "" : args.back());
@@ -102,6 +119,22 @@ TEST(CliFrontendTest, WrittenFilesAreThoseOfWorkbooksThatWentThrough)
     ui.WorkbookFailed("/books/b.xlsx", "A fájl nem írható");  // its file was not written
     EXPECT_EQ(ui.WrittenFiles(), std::vector<std::string>{"/out/a.xml"});
     EXPECT_TRUE(ui.Failed());
+}
+
+TEST(CliFrontendTest, InvalidOutputGoesToStderrAndIsWrittenOnlyWithKeepInvalid)
+{
+    for (bool keep : {false, true}) {
+        SCOPED_TRACE(keep);
+        CliOptions options;
+        options.keepInvalid = keep;
+        std::ostringstream out, err;
+        TCliFrontend ui(options, "/ctl/", out, err, false);
+        ui.SetStatus(0, "/books/a.xlsx");
+        EXPECT_EQ(ui.KeepInvalidOutput({"Termékek, 18. sor (Termék/Ár): baj"}, 1), keep);
+        EXPECT_EQ(ui.Failed(), !keep);
+        EXPECT_EQ(out.str(), "");
+        EXPECT_NE(err.str().find("  Termékek, 18. sor (Termék/Ár): baj\n"), std::string::npos) << err.str();
+    }
 }
 
 TEST(CliFrontendTest, AnEmptyOutputNameIsAWarningNotASilentSkip)
