@@ -370,12 +370,18 @@ std::string TXMLDocument::Serialize() const
     xmlNode* root = xmlDocGetRootElement(doc);
     if (!root)
         return {};
-    std::unique_ptr<xmlBuffer, decltype(&xmlBufferFree)> buffer(xmlBufferCreate(), xmlBufferFree);
-    xmlSaveCtxt* context = xmlSaveToBuffer(buffer.get(), "UTF-8", XML_SAVE_NO_DECL);
+    // Straight into the string, which grows by doubling: libxml2's own buffer grows by
+    // exact sizes and then has to be copied out.
+    std::string text;
+    auto append = [](void* out, const char* bytes, int length) {
+        static_cast<std::string*>(out)->append(bytes, static_cast<size_t>(length));
+        return length;
+    };
+    xmlSaveCtxt* context = xmlSaveToIO(append, nullptr, &text, "UTF-8", XML_SAVE_NO_DECL);
     if (!context)
         throw XmlError("Az XML dokumentum nem írható ki");
     xmlSaveTree(context, root);
-    xmlSaveClose(context);
-    return std::string(reinterpret_cast<const char*>(xmlBufferContent(buffer.get())),
-                       static_cast<size_t>(xmlBufferLength(buffer.get())));
+    if (xmlSaveClose(context) < 0)
+        throw XmlError("Az XML dokumentum nem írható ki");
+    return text;
 }
