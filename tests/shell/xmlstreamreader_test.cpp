@@ -41,6 +41,8 @@ protected:
                            TXMLDocument::Text(node) + "|" +
                            reinterpret_cast<const char*>(xmlBufferContent(buffer.get()));
         if (node->type == XML_ELEMENT_NODE)
+            text += "|" + TXMLDocument::ElementText(node).value_or("(no text)");
+        if (node->type == XML_ELEMENT_NODE)
             for (xmlAttr* attribute = node->properties; attribute; attribute = attribute->next)
                 text += "|@" + std::string(reinterpret_cast<const char*>(attribute->name)) + "=" +
                         TXMLDocument::Attribute(node, reinterpret_cast<const char*>(attribute->name)).value_or("?");
