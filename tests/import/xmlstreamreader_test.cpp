@@ -1,7 +1,7 @@
 // Reading a file one top-level node at a time gives what loading it whole gives: the
 // same nodes in the same order, and the same refusal of a file that cannot be used.
 
-#include "xmldocument.h"
+#include "common/xmldocument.h"
 
 #include <gtest/gtest.h>
 
