@@ -8,6 +8,7 @@
 
 #include <cstdio>
 #include <filesystem>
+#include <new>
 #include <optional>
 #include <stdexcept>
 
@@ -239,7 +240,14 @@ int TExcelToXML::ReadControlFile(const std::string& fileName, const std::string&
         for (const std::string& key : ini.ReadSection("FORMAT"))
             Formats.emplace_back(key, ini.ReadString("FORMAT", key, ""));
         return 0;
-    } catch (...) {
+    } catch (const std::runtime_error&) {
+        // A control file that exists but cannot be read (TIniFile).
+        return 1;
+    } catch (const std::invalid_argument&) {
+        // A [FORMAT] indent that is no number (TFormatItem); what came before it stays.
+        return 1;
+    } catch (const std::bad_alloc&) {
+        // A control file too large to hold is skipped like an unreadable one.
         return 1;
     }
 }
@@ -286,8 +294,10 @@ std::string TExcelToXML::ExpandConstantText(std::string text) const
     std::optional<TIniFile> ini;
     try {
         ini.emplace(ControlFileName);
-    } catch (...) {
+    } catch (const std::runtime_error&) {
         // An unreadable control file gives no constant texts, like a missing one.
+        ini.emplace(TIniFile::FromBytes({}));
+    } catch (const std::bad_alloc&) {
         ini.emplace(TIniFile::FromBytes({}));
     }
     // Walks the text once: what has been dealt with is left behind, never erased.

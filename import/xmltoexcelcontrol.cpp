@@ -147,7 +147,7 @@ std::string MissingPageLine(std::string_view id, std::string_view page)
 
 // --- Reading the control file ---------------------------------------------------
 
-bool TXMLToExcelAttribute::ReadAttribute(Node element)
+void TXMLToExcelAttribute::ReadAttribute(Node element)
 {
     ID = TXMLDocument::Attribute(element, "ID").value_or(ID);
     std::optional<std::string> col = TXMLDocument::Attribute(element, "Col");
@@ -156,10 +156,9 @@ bool TXMLToExcelAttribute::ReadAttribute(Node element)
     Col = ReadColumn(element, *col);
     if (Col < 0)
         Refuse(element, "\"Col\" értéke (\"" + *col + "\") nem oszlop");
-    return true;
 }
 
-bool TXMLToExcelSubItem::ReadSubItem(Node element)
+void TXMLToExcelSubItem::ReadSubItem(Node element)
 {
     ID = TXMLDocument::Attribute(element, "ID").value_or(ID);
     std::optional<std::string> col = TXMLDocument::Attribute(element, "Col");
@@ -171,15 +170,13 @@ bool TXMLToExcelSubItem::ReadSubItem(Node element)
     AttrValue = TXMLDocument::Attribute(element, "AttrValue").value_or("");
     ColIncrement = TXMLDocument::HasAttribute(element, "ColIncrement");
     ReadChildItems(element, *this);
-    return true;
 }
 
-bool TXMLToExcelDBItem::ReadDBItem(Node element)
+void TXMLToExcelDBItem::ReadDBItem(Node element)
 {
     ID = TXMLDocument::Attribute(element, "ID").value_or(ID);
     Page = TXMLDocument::Attribute(element, "Page").value_or(Page);
     ReadChildItems(element, *this);
-    return true;
 }
 
 TXMLToExcelControl::TXMLToExcelControl(Frontend& ui)
@@ -251,8 +248,10 @@ void TXMLToExcelControl::TransferFile(const std::string& fileName, TExcelApp& ho
             bool matched = false;
             if (IsElement(node))
                 for (TXMLToExcelDBItem& item : DBItems)
-                    if (item.ID == name)
-                        matched = item.TransferElement(node, host, ui_, EchoText);
+                    if (item.ID == name) {
+                        item.TransferElement(node, host, ui_, EchoText);
+                        matched = true;
+                    }
             if (!matched)
                 host.AfterWrites([this, line = "--- " + name] { ui_.AppendLog(line); });
             writes.Checkpoint();
@@ -273,12 +272,12 @@ void TXMLToExcelControl::TransferFile(const std::string& fileName, TExcelApp& ho
     }
 }
 
-bool TXMLToExcelDBItem::TransferElement(Node element, TExcelApp& host, Frontend& ui, std::string& echoText)
+void TXMLToExcelDBItem::TransferElement(Node element, TExcelApp& host, Frontend& ui, std::string& echoText)
 {
     // Log lines wait for the cells written before them (held back by TWriteBehind).
     if (!HasTarget()) {
         host.AfterWrites([&ui, line = MissingPageLine(ID, Page)] { ui.AppendLog(line); });
-        return true;
+        return;
     }
     TExcelSheet sheet;
     sheet.Open(host, WorkbookName, WorkbookIndex, SheetIndex);
@@ -288,7 +287,6 @@ bool TXMLToExcelDBItem::TransferElement(Node element, TExcelApp& host, Frontend&
     // One empty row between two elements of this item.
     Row = LastRow(*this) + 2;
     host.AfterWrites([&ui, line = ID + " " + echoText] { ui.AppendLog(line); });
-    return true;
 }
 
 bool TXMLToExcelSubItem::MatchElement(Node element, TExcelSheet& sheet, std::string& echoText)

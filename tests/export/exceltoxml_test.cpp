@@ -7,7 +7,9 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <memory>
+#include <stdexcept>
 #include <tuple>
 #include <string>
 #include <vector>
@@ -393,6 +395,24 @@ TEST_F(ControlFileTest, AMalformedIndentFailsSilentlyKeepingWhatWasRead)
     EXPECT_EQ(ColumnKeys(), std::vector<std::string>{"A"});
     ASSERT_EQ(converter.Formats.size(), 1u);
     EXPECT_EQ(converter.Formats[0].Tag, "Person");
+}
+
+TEST_F(ControlFileTest, AnUnreadableFileIsSkippedSilently)
+{
+    std::filesystem::create_directory(folder.Path() / "dir.ini");
+    EXPECT_EQ(converter.ReadControlFile(folder.File("dir.ini"), "1.00"), 1);
+    EXPECT_TRUE(ui.warnings.empty());
+}
+
+// Only an unusable control file reads as 1; a fault of the program reaches the caller.
+TEST_F(ControlFileTest, AFaultOfTheProgramIsNotTakenForAnUnusableFile)
+{
+    struct FaultyFrontend : FakeFrontend {
+        void Warning(std::string_view, std::string_view) override { throw std::logic_error("fault"); }
+    } faulty;
+    TExcelToXML reader(faulty);
+    folder.Write("c.ini", "[MAIN]\nVERSION=2\n");
+    EXPECT_THROW(reader.ReadControlFile(folder.File("c.ini"), "1.00"), std::logic_error);
 }
 
 TEST_F(ControlFileTest, FormatsAreKeptAcrossReads)
