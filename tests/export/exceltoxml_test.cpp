@@ -4,6 +4,7 @@
 #include "tests/support/fakefrontend.h"
 #include "host/memory/memoryhost.h"
 #include "tests/export/tempfolder.h"
+#include "tests/support/caseprint.h"
 
 #include <gtest/gtest.h>
 
@@ -173,6 +174,11 @@ struct GapCase {
     int gapRows;
     bool laterRowRead;
 };
+
+void PrintTo(const GapCase& c, std::ostream* out)
+{
+    *out << c.gapRows << " empty rows";
+}
 
 class EmptyRowsTest : public ExportTest, public ::testing::WithParamInterface<GapCase> {};
 
@@ -362,6 +368,11 @@ struct VersionCase {
     int result;
 };
 
+void PrintTo(const VersionCase& c, std::ostream* out)
+{
+    *out << CaseText(c.content) << " for B1 " << CaseText(c.b1);
+}
+
 class VersionTest : public ControlFileTest, public ::testing::WithParamInterface<VersionCase> {};
 
 TEST_P(VersionTest, VersionMustMatchExactly)
@@ -441,6 +452,11 @@ struct ConstantCase {
     std::string result;
 };
 
+void PrintTo(const ConstantCase& c, std::ostream* out)
+{
+    *out << CaseText(c.text);
+}
+
 class ConstantTextTest : public ControlFileTest, public ::testing::WithParamInterface<ConstantCase> {};
 
 TEST_P(ConstantTextTest, ExpandsSections)
@@ -481,6 +497,11 @@ struct FailureCase {
     CellValue encoding;
     std::string mapping;
 };
+
+void PrintTo(const FailureCase& c, std::ostream* out)
+{
+    *out << c.name;
+}
 
 class FailingWorkbookTest : public ExportTest, public ::testing::WithParamInterface<FailureCase> {};
 
