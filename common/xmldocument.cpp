@@ -1,5 +1,7 @@
 #include "common/xmldocument.h"
 
+#include "common/messages.h"
+
 #include <libxml/SAX2.h>
 #include <libxml/parser.h>
 #include <libxml/xmlerror.h>
@@ -26,7 +28,7 @@ void CheckName(std::string_view name, const char* what)
 {
     std::string text(name);
     if (text.empty() || text.find('\0') != std::string::npos || xmlValidateName(X(text), 0) != 0)
-        throw XmlError(std::string("Érvénytelen ") + what + " név: \"" + text + "\"");
+        throw XmlError(std::string(Msg::InvalidName) + what + Msg::InvalidNameTail + text + "\"");
 }
 
 // Options for files other people write: no network, no external entities or DTDs,
@@ -38,11 +40,11 @@ constexpr int SafeParseOptions = XML_PARSE_NONET;
 std::string LimitReason(const std::string& reason)
 {
     static const std::pair<std::string_view, const char*> limits[] = {
-        {"Excessive depth in document", "túl mélyen egymásba ágyazott elemek (legfeljebb 256 szint)"},
-        {"AttValue length too long", "túl hosszú attribútumérték (legfeljebb 10 000 000 bájt)"},
-        {"xmlSAX2Characters: huge text node", "túl hosszú szöveg (legfeljebb 10 000 000 bájt)"},
-        {"Name too long", "túl hosszú név (legfeljebb 50 000 karakter)"},
-        {"Huge input lookup", "túl hosszú elem vagy érték (legfeljebb 10 000 000 bájt)"},
+        {"Excessive depth in document", Msg::TooDeep},
+        {"AttValue length too long", Msg::AttributeTooLong},
+        {"xmlSAX2Characters: huge text node", Msg::TextTooLong},
+        {"Name too long", Msg::NameTooLong},
+        {"Huge input lookup", Msg::ValueTooLong},
     };
     for (const auto& [english, hungarian] : limits)
         if (reason.find(english) != std::string::npos)
@@ -68,9 +70,9 @@ public:
     // "Hibás XML fájl: name, 3. sor: reason"
     std::string Text(const std::string& name) const
     {
-        std::string text = "Hibás XML fájl: " + name;
+        std::string text = Msg::MalformedXml + name;
         if (line_ > 0)
-            text += ", " + std::to_string(line_) + ". sor";
+            text += ", " + std::to_string(line_) + Msg::LineSuffix;
         if (!reason_.empty())
             text += ": " + reason_;
         return text;
@@ -82,7 +84,7 @@ public:
         std::string text = line_ > 0 ? std::to_string(line_) + ". sor" : "";
         if (!reason_.empty())
             text += (text.empty() ? "" : ": ") + reason_;
-        return text.empty() ? "nem jól formált XML" : text;
+        return text.empty() ? std::string(Msg::NotWellFormed) : text;
     }
 
 private:
@@ -120,9 +122,9 @@ void CheckReadable(const std::string& path)
     std::error_code error;
     auto status = std::filesystem::status(path, error);
     if (!std::filesystem::exists(status))
-        throw XmlError("Az XML fájl nem található: " + path);
+        throw XmlError(Msg::XmlNotFound + path);
     if (std::filesystem::is_directory(status) || !std::ifstream(path, std::ios::binary))
-        throw XmlError("Az XML fájl nem olvasható: " + path);
+        throw XmlError(Msg::XmlNotReadable + path);
 }
 
 // Attribute values keep references to the document's own entities; expanding them is
@@ -191,7 +193,7 @@ void TXMLDocument::SetActive(bool active)
 xmlDoc* TXMLDocument::Require() const
 {
     if (!doc_)
-        throw XmlError("Az XML dokumentum nem aktív");
+        throw XmlError(Msg::DocumentNotActive);
     return doc_.get();
 }
 
@@ -202,7 +204,7 @@ void TXMLDocument::Load(xmlDoc* doc, const std::string& name, const std::string&
     doc_.reset(doc);
     if (!xmlDocGetRootElement(doc)) {
         doc_.reset();
-        throw XmlError("Hibás XML fájl: " + name + ": nincs gyökérelem");
+        throw XmlError(Msg::MalformedXml + name + Msg::NoRootElement);
     }
 }
 
@@ -226,7 +228,7 @@ void TXMLDocument::LoadFromText(std::string_view text, const std::string& name)
 TXMLDocument::Node TXMLDocument::CreateElement(std::string_view name)
 {
     xmlDoc* doc = Require();
-    CheckName(name, "elem");
+    CheckName(name, Msg::ElementKind);
     return xmlNewDocNode(doc, nullptr, X(std::string(name)), nullptr);
 }
 
@@ -247,15 +249,15 @@ TXMLDocument::Node TXMLDocument::DocumentElement() const
 TXMLDocument::Node TXMLDocument::AddChild(Node parent, std::string_view name)
 {
     if (!parent)
-        throw XmlError("Nincs szülő elem");
-    CheckName(name, "elem");
+        throw XmlError(Msg::NoParent);
+    CheckName(name, Msg::ElementKind);
     return xmlNewChild(parent, nullptr, X(std::string(name)), nullptr);
 }
 
 void TXMLDocument::SetText(Node element, std::string_view text)
 {
     if (!element)
-        throw XmlError("Nincs elem");
+        throw XmlError(Msg::NoElement);
     xmlNodeSetContent(element, nullptr);  // drops the old children
     // Taken by length: no terminated copy needed.
     xmlNodeAddContentLen(element, reinterpret_cast<const xmlChar*>(text.data()), static_cast<int>(text.size()));
@@ -264,8 +266,8 @@ void TXMLDocument::SetText(Node element, std::string_view text)
 void TXMLDocument::SetAttribute(Node element, std::string_view name, std::string_view value)
 {
     if (!element)
-        throw XmlError("Nincs elem");
-    CheckName(name, "attribútum");
+        throw XmlError(Msg::NoElement);
+    CheckName(name, Msg::AttributeKind);
     xmlSetProp(element, X(std::string(name)), X(std::string(value)));
 }
 
@@ -319,9 +321,9 @@ std::optional<std::string> TXMLDocument::Attribute(Node element, std::string_vie
         if (qualified == wanted) {
             std::string text;
             if (!AppendValue(element->doc, attr->children, text, 0))
-                throw XmlError("Hibás XML fájl: " + S(element->doc ? element->doc->URL : nullptr) + ", " +
-                               std::to_string(Line(element)) + ". sor: a(z) \"" + wanted +
-                               "\" attribútum értéke az entitások kifejtése után túl hosszú");
+                throw XmlError(Msg::MalformedXml + S(element->doc ? element->doc->URL : nullptr) + ", " +
+                               std::to_string(Line(element)) + Msg::LineItem + wanted +
+                               Msg::ExpandedAttributeTooLong);
             return text;
         }
     }
@@ -340,9 +342,9 @@ std::optional<std::string> TXMLDocument::ElementText(Node element)
         return std::nullopt;
     std::string text;
     if (!AppendValue(element->doc, element->children, text, 0))
-        throw XmlError("Hibás XML fájl: " + S(element->doc ? element->doc->URL : nullptr) + ", " +
-                       std::to_string(Line(element)) + ". sor: a(z) \"" + NodeName(element) +
-                       "\" elem szövege az entitások kifejtése után túl hosszú");
+        throw XmlError(Msg::MalformedXml + S(element->doc ? element->doc->URL : nullptr) + ", " +
+                       std::to_string(Line(element)) + Msg::LineItem + NodeName(element) +
+                       Msg::ExpandedTextTooLong);
     return text;
 }
 
@@ -381,10 +383,10 @@ std::string TXMLDocument::Serialize() const
     };
     xmlSaveCtxt* context = xmlSaveToIO(append, nullptr, &text, "UTF-8", XML_SAVE_NO_DECL);
     if (!context)
-        throw XmlError("Az XML dokumentum nem írható ki");
+        throw XmlError(Msg::DocumentNotWritable);
     xmlSaveTree(context, root);
     if (xmlSaveClose(context) < 0)
-        throw XmlError("Az XML dokumentum nem írható ki");
+        throw XmlError(Msg::DocumentNotWritable);
     return text;
 }
 
@@ -403,7 +405,7 @@ xmlTextReader* OpenReader(const std::string& path)
 {
     xmlTextReader* reader = xmlReaderForFile(path.c_str(), nullptr, SafeParseOptions);
     if (!reader)
-        throw XmlError("Az XML fájl nem olvasható: " + path);
+        throw XmlError(Msg::XmlNotReadable + path);
     return reader;
 }
 
@@ -443,14 +445,14 @@ void CheckWholeFile(const std::string& path)
     ParseErrors errors;
     std::unique_ptr<xmlParserCtxt, ParserFree> parser(xmlNewParserCtxt());
     if (!parser)
-        throw XmlError("Az XML fájl nem olvasható: " + path);
+        throw XmlError(Msg::XmlNotReadable + path);
     parser->sax->endElementNs = EndElementAndDrop;
     std::unique_ptr<xmlDoc, void (*)(xmlDoc*)> doc(xmlCtxtReadFile(parser.get(), path.c_str(), nullptr, SafeParseOptions),
                                                    xmlFreeDoc);
     if (!doc)
         throw XmlError(errors.Text(path));
     if (!xmlDocGetRootElement(doc.get()))
-        throw XmlError("Hibás XML fájl: " + path + ": nincs gyökérelem");
+        throw XmlError(Msg::MalformedXml + path + Msg::NoRootElement);
 }
 
 }  // namespace

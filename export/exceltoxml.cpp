@@ -1,5 +1,6 @@
 #include "export/exceltoxml.h"
 
+#include "common/messages.h"
 #include "common/atomicfile.h"
 #include "common/pathtext.h"
 #include "export/inifile.h"
@@ -12,7 +13,7 @@
 #include <optional>
 #include <stdexcept>
 
-const char* const VersionMismatchMessage = "Eltérő verziójú vezérlőfájl!";
+const char* const VersionMismatchMessage = Msg::VersionMismatch;
 
 namespace {
 
@@ -89,7 +90,7 @@ int ReadEncoding(const std::string& text)
 {
     std::optional<int> value = ParseInteger(text);
     if (!value)
-        throw std::runtime_error("A kódolás (A3) nem egész szám: \"" + text + "\"");
+        throw std::runtime_error(Msg::EncodingNotInteger + text + "\"");
     return *value;
 }
 
@@ -325,7 +326,7 @@ std::string TExcelToXML::ExpandConstantText(std::string text) const
             if (line.empty())
                 break;
             CheckOutputSize(out.size() + line.size() + (text.size() - rest),
-                            "a(z) [" + name + "] állandó szöveg (CONSTANTTEXT) túl sokszor vagy túl hosszan szerepel");
+                            Msg::ConstantTextName + name + Msg::ConstantTextTooLong);
             out += line;
         }
     }

@@ -1,5 +1,7 @@
 #include "import/xmltoexcelcontrol.h"
 
+#include "common/messages.h"
+
 #include <algorithm>
 #include <optional>
 
@@ -53,8 +55,8 @@ private:
 // "12. sor: a(z) "Attribute" elem (ID="no") ..." for a control file item that cannot be used.
 [[noreturn]] void Refuse(Node element, const std::string& reason)
 {
-    throw ImportError(std::to_string(TXMLDocument::Line(element)) + ". sor: a(z) \"" +
-                      TXMLDocument::NodeName(element) + "\" elem (ID=\"" +
+    throw ImportError(std::to_string(TXMLDocument::Line(element)) + Msg::LineItem +
+                      TXMLDocument::NodeName(element) + Msg::ItemId +
                       TXMLDocument::Attribute(element, "ID").value_or("") + "\") " + reason);
 }
 
@@ -62,7 +64,7 @@ private:
 int ReadColumn(Node element, const std::string& letters)
 {
     if (letters.empty())
-        Refuse(element, "\"Col\" értéke üres");
+        Refuse(element, Msg::ColumnEmpty);
     return ColumnIndex(letters);
 }
 
@@ -141,8 +143,7 @@ void TransferContent(Item& item, Node element, TExcelSheet& sheet, std::string& 
 
 std::string MissingPageLine(std::string_view id, std::string_view page)
 {
-    return std::string(id) + ": nincs \"" + std::string(page) +
-           "\" lap (A1) a kijelölt munkafüzetekben, az elem kimaradt";
+    return std::string(id) + Msg::NoPage + std::string(page) + Msg::PageSkipped;
 }
 
 // --- Reading the control file ---------------------------------------------------
@@ -152,10 +153,10 @@ void TXMLToExcelAttribute::ReadAttribute(Node element)
     ID = TXMLDocument::Attribute(element, "ID").value_or(ID);
     std::optional<std::string> col = TXMLDocument::Attribute(element, "Col");
     if (!col)
-        Refuse(element, "nem ad meg oszlopot (\"Col\")");
+        Refuse(element, Msg::NoColumn);
     Col = ReadColumn(element, *col);
     if (Col < 0)
-        Refuse(element, "\"Col\" értéke (\"" + *col + "\") nem oszlop");
+        Refuse(element, Msg::ColumnValue + *col + Msg::NotAColumn);
 }
 
 void TXMLToExcelSubItem::ReadSubItem(Node element)
@@ -194,7 +195,7 @@ TXMLToExcelControl::TXMLToExcelControl(Frontend& ui)
             DBItems.push_back(std::move(item));
         }
     } catch (const ImportError& error) {
-        throw ImportError("Hibás vezérlőfájl: " + path + ", " + error.what());
+        throw ImportError(Msg::MalformedControlFile + path + ", " + error.what());
     }
 }
 
@@ -267,8 +268,8 @@ void TXMLToExcelControl::TransferFile(const std::string& fileName, TExcelApp& ho
         }
         // The host knows the cell; the user also needs the file and the element.
         std::string where =
-            writing ? ", " + std::to_string(writing->line) + ". sor (" + writing->name + ")" : std::string();
-        throw HostError("Az importálás megszakadt: " + fileName + where + ": " + reason);
+            writing ? ", " + std::to_string(writing->line) + Msg::LineOpen + writing->name + ")" : std::string();
+        throw HostError(Msg::ImportStopped + fileName + where + ": " + reason);
     }
 }
 
