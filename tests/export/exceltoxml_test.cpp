@@ -582,6 +582,11 @@ struct CharacterCase {
     const char* shown;  // how the message names the character; "" = written
 };
 
+void PrintTo(const CharacterCase& c, std::ostream* out)
+{
+    *out << c.name;
+}
+
 class CharacterTest : public ExportTest,
                       public ::testing::WithParamInterface<std::tuple<CharacterCase, const char*>> {};
 
@@ -628,6 +633,11 @@ struct ControlNameCase {
     std::string a1;  // "@" stands for the scratch folder
     bool accepted;
 };
+
+void PrintTo(const ControlNameCase& c, std::ostream* out)
+{
+    *out << c.name;
+}
 
 class ControlNameTest : public ExportTest, public ::testing::WithParamInterface<ControlNameCase> {};
 
@@ -688,6 +698,11 @@ struct NoColumnCase {
     std::string bytes;  // "-" = no file
 };
 
+void PrintTo(const NoColumnCase& c, std::ostream* out)
+{
+    *out << c.name;
+}
+
 class NoColumnTest : public ExportTest, public ::testing::WithParamInterface<NoColumnCase> {};
 
 TEST_P(NoColumnTest, WarnsNamingTheControlFile)
@@ -716,6 +731,11 @@ struct BrokenConstantCase {
     const char* name;
     std::string line;
 };
+
+void PrintTo(const BrokenConstantCase& c, std::ostream* out)
+{
+    *out << c.name;
+}
 
 class BrokenConstantTest : public ExportTest, public ::testing::WithParamInterface<BrokenConstantCase> {};
 

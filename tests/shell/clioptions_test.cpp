@@ -1,5 +1,6 @@
 #include "shell/clifrontend.h"
 #include "shell/clioptions.h"
+#include "tests/support/caseprint.h"
 
 #include <gtest/gtest.h>
 
@@ -85,6 +86,11 @@ struct OutputCase {
     std::optional<std::string> expected;
 };
 
+void PrintTo(const OutputCase& c, std::ostream* out)
+{
+    *out << CaseText(c.proposed) << " in " << CaseText(c.outputDir);
+}
+
 class OutputPathTest : public ::testing::TestWithParam<OutputCase> {};
 
 TEST_P(OutputPathTest, FollowsTheWorkbookOrStaysInsideTheOutputFolder)
@@ -117,6 +123,11 @@ struct PlanCase {
     std::vector<std::pair<std::string, std::string>> proposed;
     const char* reason;  // part of the warning; "" = accepted
 };
+
+void PrintTo(const PlanCase& c, std::ostream* out)
+{
+    *out << c.name;
+}
 
 class OutputPlanTest : public ::testing::TestWithParam<PlanCase> {};
 
