@@ -5,29 +5,39 @@
 const char* const CliHelpText =
     "Használat / Usage:\n"
     "  korvex-cli export [--data-folder DIR] [--open FILE]... [--workbook N]... [--output-dir DIR]\n"
-    "  korvex-cli import [--data-folder DIR] [--open FILE]... [--workbook N]... [--save | --save-as DIR]"
-    " DATAFILE...\n"
+    "  korvex-cli import [--data-folder DIR] [--open FILE]... [--workbook N]... [--save | --save-as DIR]\n"
+    "                    [--force] DATAFILE...\n"
     "  korvex-cli --help\n"
     "\n"
-    "export  Minden kijelölt munkafüzetből egy XML fájl (\"Excel->XML\").\n"
+    "export  Minden kijelölt munkafüzetből egy XML-fájl (\"Excel->XML\").\n"
     "        Every selected workbook becomes one XML file.\n"
-    "import  Az XML adatfájlok tartalma a munkalapokra (\"XML->Excel\").\n"
+    "import  Az XML-adatfájlok tartalma a munkalapokra (\"XML->Excel\").\n"
     "        Fills worksheets from the XML data files.\n"
+    "A munkafüzetek a futó LibreOffice-ban (\"korvex\" csatorna) vagy a --open fájljai. / The workbooks\n"
+    "are those of the running LibreOffice (pipe \"korvex\") or the --open files.\n"
     "\n"
-    "--data-folder DIR  A vezérlőfájlok mappája (alapértelmezés: ~/.local/share/valmoro/Korvex/\n"
-    "                   vagy KORVEX_DATA_FOLDER).\n"
-    "                   The folder of the control files (default as above).\n"
+    "--data-folder DIR  A vezérlőfájlok mappája. Alapértelmezés: KORVEX_DATA_FOLDER; ha nincs megadva,\n"
+    "                   ~/.local/share/valmoro/Korvex/ ($XDG_DATA_HOME), ha létezik; különben az első\n"
+    "                   $XDG_DATA_DIRS-mappa (/usr/local/share, /usr/share), amelyben van valmoro/Korvex/.\n"
+    "                   The folder of the control files. Default: KORVEX_DATA_FOLDER; without it\n"
+    "                   ~/.local/share/valmoro/Korvex/ ($XDG_DATA_HOME) if it exists; otherwise the\n"
+    "                   first $XDG_DATA_DIRS folder (/usr/local/share, /usr/share) holding valmoro/Korvex/.\n"
     "--open FILE        Saját, rejtett LibreOffice-t indít, abban megnyitja a fájlt; a végén leállítja.\n"
-    "                   Ismételhető. Nélküle a futó office megnyitott munkafüzeteivel dolgozik.\n"
+    "                   Ismételhető. Nélküle a futó LibreOffice megnyitott munkafüzeteivel dolgozik.\n"
     "                   Starts a private headless LibreOffice, opens FILE in it and always shuts it\n"
-    "                   down. Repeatable. Without it the workbooks of the running office are used.\n"
+    "                   down. Repeatable. Without it the workbooks of the running LibreOffice are used.\n"
     "--workbook N       Csak az N. munkafüzet (1-től, a listázás sorrendjében). Ismételhető;\n"
-    "                   nélküle minden munkafüzet.\n"
-    "                   Only the Nth listed workbook (1-based). Repeatable; default: all.\n"
-    "--output-dir DIR   export: az A2-ben megadott fájl ide kerül; ami innen kivezetne, azt nem írja ki\n"
-    "                   (nélküle a relatív név a munkafüzet mappájába kerül).\n"
-    "                   export: output files (cell A2) land inside DIR; a name that would leave it\n"
-    "                   is refused (default: relative names beside the workbook).\n"
+    "                   alapértelmezés: minden munkafüzet (az ablakban egy sincs kijelölve).\n"
+    "                   Only the Nth listed workbook (1-based). Repeatable; default: every\n"
+    "                   workbook (the window ticks none).\n"
+    "--output-dir DIR   export: az A2-ben megadott fájl ebbe a mappába kerül (a relatív név ehhez\n"
+    "                   képest); ami innen kivezetne (\"..\", máshová mutató abszolút útvonal), azt nem\n"
+    "                   írja ki. Alapértelmezés: a relatív név a munkafüzet mappájához képest, az\n"
+    "                   abszolút útvonal változatlan.\n"
+    "                   export: the output file (cell A2) lands inside DIR (a relative name below\n"
+    "                   it); a name that would leave it (\"..\", an absolute path elsewhere) is\n"
+    "                   refused. Default: relative names beside the workbook, absolute paths as\n"
+    "                   they are.\n"
     "--save             import: a munkafüzetek mentése a helyükre, saját formátumukban.\n"
     "                   import: store each selected workbook in place, in its own format.\n"
     "--save-as DIR      import: másolatok mentése DIR-be, az eredeti fájlnévvel.\n"
@@ -38,8 +48,20 @@ const char* const CliHelpText =
     "                   file) or when the --save-as target exists already.\n"
     "--help             Ez a súgó. / This help.\n"
     "\n"
-    "Kimenet / Output: a napló a szabványos kimenetre, a figyelmeztetések (\"cím: szöveg\") és a\n"
-    "hibák a hibakimenetre. / The log goes to stdout, warnings (\"caption: text\") and errors to stderr.\n"
+    "Kimenet / Output:\n"
+    "  stdout  A napló: exportnál a kész XML szöveg UTF-8-ban, LF sorvégekkel (a fájl CR LF sorvégű,\n"
+    "          és ISO-8859-2 is lehet: az átirányított kimenet nem azonos a fájllal); importnál a\n"
+    "          fájlok, az elemek sorai és a \"*** End ***\".\n"
+    "          The log: the export's XML text in UTF-8 with LF line ends (the file has CR LF and may\n"
+    "          be ISO-8859-2: redirected stdout is not the file); the import's files, element\n"
+    "          lines and \"*** End ***\".\n"
+    "  stderr  \"cím: szöveg\"                      figyelmeztetés / a warning (caption: text)\n"
+    "          \"Hiba / failed: MUNKAFÜZET: ok\"    ez a munkafüzet hibás, a többi kimarad /\n"
+    "                                           this workbook failed, the rest are skipped\n"
+    "          \"Hiba / error: ok\"                 a parancs leállt / the command stopped\n"
+    "          \"Kiírva / written: FÁJL\"           export: a megírt XML-fájl / the file written\n"
+    "          \"Mentve / saved: FÁJL\"             import: a mentett munkafüzet / the workbook stored\n"
+    "          \"Megszakítva / interrupted\"        Ctrl-C, SIGTERM vagy SIGHUP\n"
     "\n"
     "Környezet / Environment:\n"
     "  KORVEX_DATA_FOLDER     a vezérlőfájlok mappája / the folder of the control files\n"
@@ -48,10 +70,31 @@ const char* const CliHelpText =
     "  KORVEX_SOFFICE         a --open által indított program / the office program --open starts\n"
     "  KORVEX_OFFICE_TIMEOUT  ennyi másodpercig vár az indulására (180) / seconds to wait for it (180)\n"
     "\n"
-    "Kilépési kód / Exit status: 0 siker / success, 1 hiba vagy figyelmeztetés / a workbook or\n"
-    "file failed or a warning was shown, 2 hibás parancssor / usage error.\n";
+    "Kilépési kód / Exit status:\n"
+    "  0  siker / success\n"
+    "  1  egy munkafüzet vagy fájl hibás volt, figyelmeztetés jelent meg, vagy a futást megszakították\n"
+    "     a workbook or file failed, a warning was shown, or the run was interrupted\n"
+    "  2  hibás parancssor / usage error\n";
+
+const std::vector<CliOptionInfo> CliOptionTable = {
+    {"--data-folder", "DIR", true, true},
+    {"--open", "FILE", true, true},
+    {"--workbook", "N", true, true},
+    {"--output-dir", "DIR", true, false},
+    {"--save", nullptr, false, true},
+    {"--save-as", "DIR", false, true},
+    {"--force", nullptr, false, true},
+};
 
 namespace {
+
+const CliOptionInfo* FindOption(const std::string& name, bool isImport)
+{
+    for (const CliOptionInfo& option : CliOptionTable)
+        if (name == option.name && (isImport ? option.forImport : option.forExport))
+            return &option;
+    return nullptr;
+}
 
 int ParsePosition(const std::string& text)
 {
@@ -60,6 +103,24 @@ int ParsePosition(const std::string& text)
     if (error != std::errc() || end != text.data() + text.size() || value < 1)
         throw CliUsageError("Érvénytelen munkafüzet-sorszám / invalid workbook number: " + text);
     return value;
+}
+
+void Apply(CliOptions& options, const std::string& name, const std::string& value)
+{
+    if (name == "--data-folder")
+        options.dataFolder = value;
+    else if (name == "--open")
+        options.openFiles.push_back(value);
+    else if (name == "--workbook")
+        options.workbooks.push_back(ParsePosition(value));
+    else if (name == "--output-dir")
+        options.outputDir = value;
+    else if (name == "--save")
+        options.save = true;
+    else if (name == "--save-as")
+        options.saveAsDir = value;
+    else if (name == "--force")
+        options.force = true;
 }
 
 }  // namespace
@@ -82,12 +143,6 @@ CliOptions ParseCliOptions(const std::vector<std::string>& args)
         throw CliUsageError("Ismeretlen parancs / unknown command: " + command);
     const bool isImport = options.command == CliOptions::Command::Import;
 
-    auto value = [&](const std::string& option) -> const std::string& {
-        if (i >= args.size() || args[i].empty())
-            throw CliUsageError("Hiányzó érték / missing value: " + option);
-        return args[i++];
-    };
-
     bool optionsEnded = false;
     while (i < args.size()) {
         const std::string& arg = args[i++];
@@ -95,28 +150,26 @@ CliOptions ParseCliOptions(const std::vector<std::string>& args)
             if (!isImport)
                 throw CliUsageError("Fölösleges argumentum / unexpected argument: " + arg);
             options.dataFiles.push_back(arg);
-        } else if (arg == "--") {
+            continue;
+        }
+        if (arg == "--") {
             optionsEnded = true;
-        } else if (arg == "--help" || arg == "-h") {
+            continue;
+        }
+        if (arg == "--help" || arg == "-h") {
             options = CliOptions();
             return options;
-        } else if (arg == "--data-folder") {
-            options.dataFolder = value(arg);
-        } else if (arg == "--open") {
-            options.openFiles.push_back(value(arg));
-        } else if (arg == "--workbook") {
-            options.workbooks.push_back(ParsePosition(value(arg)));
-        } else if (arg == "--output-dir" && !isImport) {
-            options.outputDir = value(arg);
-        } else if (arg == "--save" && isImport) {
-            options.save = true;
-        } else if (arg == "--save-as" && isImport) {
-            options.saveAsDir = value(arg);
-        } else if (arg == "--force" && isImport) {
-            options.force = true;
-        } else {
-            throw CliUsageError("Ismeretlen kapcsoló / unknown option: " + arg);
         }
+        const CliOptionInfo* option = FindOption(arg, isImport);
+        if (!option)
+            throw CliUsageError("Ismeretlen kapcsoló / unknown option: " + arg);
+        std::string value;
+        if (option->value) {
+            if (i >= args.size() || args[i].empty())
+                throw CliUsageError("Hiányzó érték / missing value: " + arg);
+            value = args[i++];
+        }
+        Apply(options, arg, value);
     }
     if (options.save && !options.saveAsDir.empty())
         throw CliUsageError("A --save és a --save-as együtt nem adható meg / --save and --save-as exclude each other");

@@ -25,6 +25,17 @@ struct CliOptions {
     std::vector<std::string> dataFiles;  // import: the XML data files, in order
 };
 
+// One option the parser accepts: its name, the placeholder of its value (nullptr for a
+// switch) and the commands that take it.
+struct CliOptionInfo {
+    const char* name;
+    const char* value;
+    bool forExport;
+    bool forImport;
+};
+// Every option of export and import, in the order --help lists them (--help aside).
+extern const std::vector<CliOptionInfo> CliOptionTable;
+
 // Throws CliUsageError for anything that is not a valid command line.
 CliOptions ParseCliOptions(const std::vector<std::string>& args);
 

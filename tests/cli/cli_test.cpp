@@ -30,7 +30,8 @@ namespace fs = std::filesystem;
 namespace {
 
 const fs::path Examples = fs::path(KORVEX_SOURCE_DIR) / "examples";
-const fs::path Expected = fs::path(KORVEX_SOURCE_DIR) / "tests" / "cli" / "expected";
+// The outputs the user guide shows, byte for byte.
+const fs::path Expected = Examples / "expected";
 
 using testcli::Entries;
 using testcli::ReadFile;
@@ -178,6 +179,25 @@ TEST_F(CliTest, ExportOfTheExampleWorkbooksGivesTheExpectedFilesAndLog)
 
     EXPECT_TRUE(Contains(run.err, "Kiírva / written: out/nyilvantartas.xml\n")) << run.err;
     EXPECT_TRUE(Contains(run.err, "Kiírva / written: out/nyilvantartas-latin2.xml\n")) << run.err;
+    ExpectNoOfficeLeft(run);
+}
+
+// The guide's first export, as its command-line form: the invoice workbook gives the
+// file the guide shows, and stdout shows the same text with LF line ends.
+TEST_F(CliTest, TheGuidesFirstExportGivesTheFileItShows)
+{
+    fs::path workbook = scratch.Copy(Examples / "szamlak-munkafuzet.xlsx", "books");
+    fs::path out = scratch.Folder("out");
+
+    Result run = RunCli({"export", "--data-folder", DataFolder(), "--open", workbook.string(), "--output-dir", "out"},
+                        scratch.Tmp());
+
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(Entries(out), std::vector<std::string>{"szamlak-export.xml"});
+    const std::string expected = ReadFile(Expected / "szamlak-export.xml");
+    EXPECT_EQ(ReadFile(out / "szamlak-export.xml"), expected);
+    EXPECT_EQ(run.out, std::regex_replace(expected, std::regex("\r\n"), "\n") + "\n");
+    EXPECT_TRUE(Contains(run.err, "Kiírva / written: out/szamlak-export.xml\n")) << run.err;
     ExpectNoOfficeLeft(run);
 }
 

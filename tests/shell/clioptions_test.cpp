@@ -4,7 +4,10 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <map>
 #include <optional>
+#include <regex>
+#include <set>
 #include <sstream>
 
 namespace {
@@ -38,6 +41,75 @@ TEST(CliOptionsTest, HelpWins)
     for (const Args& args : {Args{"--help"}, Args{"export", "--help"}, Args{"import", "-h"}})
         EXPECT_EQ(ParseCliOptions(args).command, CliOptions::Command::Help);
     EXPECT_NE(std::string(CliHelpText).find("--save-as DIR"), std::string::npos);
+}
+
+// Option name -> value placeholder ("" for a switch), as --help writes them.
+using HelpOptions = std::map<std::string, std::string>;
+
+HelpOptions OptionsIn(const std::string& text, const std::regex& pattern)
+{
+    HelpOptions found;
+    for (std::sregex_iterator it(text.begin(), text.end(), pattern), end; it != end; ++it)
+        found[(*it)[1].str()] = (*it)[2].str();
+    return found;
+}
+
+// The options of one usage line of --help: "korvex-cli export [--data-folder DIR] ...".
+HelpOptions UsageOptions(const std::string& command)
+{
+    std::istringstream help(CliHelpText);
+    for (std::string line; std::getline(help, line);)
+        if (line.rfind("  korvex-cli " + command + " ", 0) == 0)
+            return OptionsIn(line, std::regex("(--[a-z-]+)(?: ([A-Z]+))?"));
+    ADD_FAILURE() << "no usage line for " << command;
+    return {};
+}
+
+// The options --help describes: the lines that start with an option.
+HelpOptions DescribedOptions()
+{
+    return OptionsIn(CliHelpText, std::regex("(?:^|\n)(--[a-z-]+)(?: ([A-Z]+))? "));
+}
+
+TEST(CliOptionsTest, HelpListsExactlyTheOptionsTheParserAccepts)
+{
+    const HelpOptions forExport = UsageOptions("export");
+    const HelpOptions forImport = UsageOptions("import");
+    HelpOptions all = forExport;
+    all.insert(forImport.begin(), forImport.end());
+
+    for (const auto& [command, usage] : {std::pair{std::string("export"), forExport}, {"import", forImport}}) {
+        // Every option of either usage line: accepted where its line lists it, refused elsewhere.
+        for (const auto& [name, value] : all) {
+            Args args = {command, name};
+            if (!value.empty())
+                args.push_back(name == "--workbook" ? "1" : "x");
+            if (command == "import")
+                args.push_back("data.xml");
+            if (usage.count(name)) {
+                EXPECT_NO_THROW(ParseCliOptions(args)) << command << " " << name;
+            } else {
+                EXPECT_THROW(ParseCliOptions(args), CliUsageError) << command << " " << name;
+            }
+        }
+        // A value placeholder in the usage line means the parser wants a value.
+        for (const auto& [name, value] : usage) {
+            if (!value.empty()) {
+                EXPECT_THROW(ParseCliOptions({command, name}), CliUsageError) << command << " " << name;
+            }
+        }
+    }
+    // Every option the parser knows is on the usage lines, with the same placeholder.
+    HelpOptions known;
+    for (const CliOptionInfo& option : CliOptionTable) {
+        known[option.name] = option.value ? option.value : "";
+        EXPECT_EQ(forExport.count(option.name) != 0, option.forExport) << option.name;
+        EXPECT_EQ(forImport.count(option.name) != 0, option.forImport) << option.name;
+    }
+    EXPECT_EQ(all, known);
+    // And each one has its description, as --help itself has.
+    all["--help"] = "";
+    EXPECT_EQ(DescribedOptions(), all);
 }
 
 TEST(CliOptionsTest, RejectsWhatCannotRun)
