@@ -54,21 +54,31 @@ HelpOptions OptionsIn(const std::string& text, const std::regex& pattern)
     return found;
 }
 
-// The options of one usage line of --help: "korvex-cli export [--data-folder DIR] ...".
+const std::regex OptionWithValue("(--[a-z-]+)(?: ([A-Z][A-Za-z.]*))?");
+
+// The options of one usage line of --help, "korvex-cli export [--data-folder DIR] ...",
+// with the indented lines that carry it on.
 HelpOptions UsageOptions(const std::string& command)
 {
     std::istringstream help(CliHelpText);
-    for (std::string line; std::getline(help, line);)
+    std::string usage;
+    for (std::string line; std::getline(help, line);) {
         if (line.rfind("  korvex-cli " + command + " ", 0) == 0)
-            return OptionsIn(line, std::regex("(--[a-z-]+)(?: ([A-Z]+))?"));
-    ADD_FAILURE() << "no usage line for " << command;
-    return {};
+            usage = line;
+        else if (!usage.empty() && std::regex_search(line, std::regex("^ +\\[")))
+            usage += line;
+        else if (!usage.empty())
+            break;
+    }
+    if (usage.empty())
+        ADD_FAILURE() << "no usage line for " << command;
+    return OptionsIn(usage, OptionWithValue);
 }
 
 // The options --help describes: the lines that start with an option.
 HelpOptions DescribedOptions()
 {
-    return OptionsIn(CliHelpText, std::regex("(?:^|\n)(--[a-z-]+)(?: ([A-Z]+))? "));
+    return OptionsIn(CliHelpText, std::regex("(?:^|\\n)(--[a-z-]+)(?: ([A-Z][A-Za-z.]*))? "));
 }
 
 TEST(CliOptionsTest, HelpListsExactlyTheOptionsTheParserAccepts)
