@@ -56,4 +56,17 @@ public:
     // nothing of its own here (the lower layer has warned where it could); the command
     // line reports it and ends with a failure status.
     virtual void WorkbookFailed(std::string_view /*workbookName*/, std::string_view /*reason*/) {}
+
+    // A schema every exported workbook of this run must follow, in place of the one its
+    // control files name; empty: none.
+    virtual std::string OutputSchema() const { return {}; }
+    // The finished output breaks its schema: problems names each place (the log already
+    // shows the output). True: save it anyway. Without an answer nothing is saved.
+    virtual bool KeepInvalidOutput(const std::vector<std::string>& problems, long count)
+    {
+        for (const std::string& problem : problems)
+            AppendLog(problem);
+        (void)count;
+        return false;
+    }
 };

@@ -72,6 +72,18 @@ bool InsideDataFolder(const std::string& name)
     return true;
 }
 
+// Discards the document when the text has been made from it, however that ends.
+class DiscardOnExit {
+public:
+    explicit DiscardOnExit(TXMLDocument& document) : document_(document) {}
+    ~DiscardOnExit() { document_.SetActive(false); }
+    DiscardOnExit(const DiscardOnExit&) = delete;
+    DiscardOnExit& operator=(const DiscardOnExit&) = delete;
+
+private:
+    TXMLDocument& document_;
+};
+
 int ReadEncoding(const std::string& text)
 {
     std::optional<int> value = ParseInteger(text);
@@ -121,6 +133,8 @@ void TExcelToXML::Convert(TExcelApp& app, const std::string& workbookName, int w
                                          "olvashatatlan, vagy a [MAIN] COLS kulcsa üres), ezért a(z) " +
                                              sheet.SheetName + " munkalapról semmi sem kerül az XML-be (" +
                                              workbookName + ").");
+        TakeSchema(ControlSchema);
+        origins_.BeginSheet(sheet.SheetName);
         ui_.SetStatus(1, sheet.SheetName);
         ui_.ProcessMessages();
         cursor = ScanRows(sheet, cursor);
@@ -135,7 +149,43 @@ void TExcelToXML::Convert(TExcelApp& app, const std::string& workbookName, int w
     }
 
     std::string text = WriteXML();
+    if (!logShown_)
+        ui_.SetLogText(text);
+}
+
+void TExcelToXML::TakeSchema(const std::string& name)
+{
+    if (name.empty() || !ui_.OutputSchema().empty())
+        return;
+    if (SchemaName.empty())
+        SchemaName = name;
+    else if (name != SchemaName)
+        throw std::runtime_error("A munkafüzet vezérlőfájljai különböző sémát neveznek meg: " + SchemaName + " és " +
+                                 name);
+}
+
+std::string TExcelToXML::SchemaPath() const
+{
+    std::string chosen = ui_.OutputSchema();
+    if (!chosen.empty() || SchemaName.empty())
+        return chosen;
+    return ResolveSchemaPath(ui_.DataFolder(), SchemaName);
+}
+
+bool TExcelToXML::OutputAccepted(const std::string& text)
+{
+    std::string path = SchemaPath();
+    if (path.empty())
+        return true;
+    TXmlSchema schema(path);
+    TXMLDocument& document = ui_.Document();
+    TOutputCheck check = CheckOutput(schema, text, document.Active() ? document.DocumentElement() : nullptr);
+    if (check.count == 0)
+        return true;
+    // The user sees the output above the problems before answering.
     ui_.SetLogText(text);
+    logShown_ = true;
+    return ui_.KeepInvalidOutput(check.lines, check.count);
 }
 
 TXMLDocument::Node TExcelToXML::ScanRows(TExcelSheet& sheet, TXMLDocument::Node cursor)
@@ -147,6 +197,7 @@ TXMLDocument::Node TExcelToXML::ScanRows(TExcelSheet& sheet, TXMLDocument::Node 
         ui_.SetStatus(2, rowText);
         ui_.ProcessMessages();
         bool empty = true;
+        const TOutputOrigin* origin = nullptr;
         for (const TExcelColItem& column : Columns) {
             std::string text = sheet.GetCellText(column.Column + rowText);
             if (!text.empty()) {
@@ -156,7 +207,9 @@ TXMLDocument::Node TExcelToXML::ScanRows(TExcelSheet& sheet, TXMLDocument::Node 
                                  "A(z) " + sheet.SheetName + " munkalap " + column.Column + rowText +
                                      " cellájában olyan karakter áll (" + DescribeCharacter(*bad) +
                                      "), amelyet az XML 1.0 nem enged meg; a munkafüzetből nem készül fájl.");
-                cursor = column.Apply(cursor, text);
+                if (!origin)
+                    origin = origins_.Add(row);
+                cursor = column.Apply(cursor, text, origin);
             }
         }
         emptyRun = empty ? emptyRun + 1 : 0;
@@ -167,6 +220,7 @@ TXMLDocument::Node TExcelToXML::ScanRows(TExcelSheet& sheet, TXMLDocument::Node 
 int TExcelToXML::ReadControlFile(const std::string& fileName, const std::string& version)
 {
     ControlFileName = fileName;
+    ControlSchema.clear();
     Columns.clear();
     try {
         TIniFile ini(fileName);
@@ -174,6 +228,7 @@ int TExcelToXML::ReadControlFile(const std::string& fileName, const std::string&
             ui_.Warning(fileName, VersionMismatchMessage);
             return 1;
         }
+        ControlSchema = ini.ReadString("MAIN", "SCHEMA", "");
         const std::string cols = ini.ReadString("MAIN", "COLS", "");
         std::string_view rest = cols;
         while (!rest.empty()) {
@@ -192,8 +247,8 @@ int TExcelToXML::ReadControlFile(const std::string& fileName, const std::string&
 std::string TExcelToXML::WriteXML()
 {
     TXMLDocument& document = ui_.Document();
+    DiscardOnExit discard(document);
     std::string text = document.Serialize();
-    document.SetActive(false);
 
     text = ExpandConstantText(std::move(text));
     if (text.find("<?xml") == std::string::npos)
@@ -211,6 +266,10 @@ std::string TExcelToXML::WriteXML()
                      "A kimenet nem lenne jól formált XML (" + problem + "; a vezérlőfájl állandó szövegei: " +
                          ControlFileName + "), ezért nem készül fájl: " + FileName);
 
+    if (!OutputAccepted(text)) {
+        FileName.clear();
+        return text;
+    }
     FileName = ui_.AskSaveFileName(FileName).value_or("");
     if (!FileName.empty()) {
         WriteFileAtomically(FileName, bytes);

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 const char* const ImportControlFileName = "XMLToExcel.xml";
+const char* const DataSchemaAttribute = "Schema";
 
 namespace {
 
@@ -185,6 +186,7 @@ TXMLToExcelControl::TXMLToExcelControl(Frontend& ui)
 {
     const std::string path = ui.DataFolder() + ImportControlFileName;
     ActiveDocument document(ui.Document(), path);
+    Schema = TXMLDocument::Attribute(ui.Document().DocumentElement(), DataSchemaAttribute).value_or("");
     try {
         for (Node child : TXMLDocument::ChildNodes(ui.Document().DocumentElement())) {
             if (!IsElementNamed(child, "DBItem"))

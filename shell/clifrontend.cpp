@@ -218,3 +218,27 @@ void TCliFrontend::WorkbookFailed(std::string_view workbookName, std::string_vie
         err_ << ": " << reason;
     err_ << '\n' << std::flush;
 }
+
+std::string TCliFrontend::OutputSchema() const
+{
+    if (options_.schemaFile.empty())
+        return {};
+    std::error_code error;
+    fs::path full = fs::absolute(PathFromUtf8(options_.schemaFile), error);
+    return error ? options_.schemaFile : Utf8FromPath(full.lexically_normal());
+}
+
+bool TCliFrontend::KeepInvalidOutput(const std::vector<std::string>& problems, long count)
+{
+    EndProgress();
+    err_ << workbook_ << ": a kimenet " << count << " helyen nem felel meg a sémának / the output breaks its schema in "
+         << count << " places\n";
+    for (const std::string& problem : problems)
+        err_ << "  " << problem << '\n';
+    if (!options_.keepInvalid) {
+        failed_ = true;
+        err_ << "Nincs kiírva (--keep-invalid nélkül) / not written (no --keep-invalid): " << workbook_ << '\n';
+    }
+    err_ << std::flush;
+    return options_.keepInvalid;
+}

@@ -41,6 +41,10 @@ public:
     std::vector<std::string> AskDataFiles() override;
     std::optional<std::vector<bool>> SelectWorkbooks(const std::vector<std::string>& names) override;
     void WorkbookFailed(std::string_view workbookName, std::string_view reason) override;
+    // --schema, as a full path.
+    std::string OutputSchema() const override;
+    // The problems go to stderr; the output is written only with --keep-invalid.
+    bool KeepInvalidOutput(const std::vector<std::string>& problems, long count) override;
 
     // Finishes the progress line, if one is shown.
     void EndProgress();

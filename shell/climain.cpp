@@ -1,5 +1,6 @@
 // korvex-cli: the two menu commands without windows, for batch jobs and scheduled runs.
 
+#include "shell/checkcommand.h"
 #include "shell/clifrontend.h"
 #include "shell/clioptions.h"
 #include "shell/commanddrivers.h"
@@ -185,6 +186,8 @@ int main(int argc, char* argv[])
         std::cout << CliHelpText;
         return 0;
     }
+    if (options.command == CliOptions::Command::Check)
+        return RunCheck(options.checkFiles, ChosenDataFolder(options), std::cout, std::cerr);
     CatchInterrupts();
     return Run(options);
 }

@@ -5,14 +5,19 @@
 const char* const CliHelpText =
     "Használat / Usage:\n"
     "  korvex-cli export [--data-folder DIR] [--open FILE]... [--workbook N]... [--output-dir DIR]\n"
+    "                    [--schema FILE.xsd] [--keep-invalid]\n"
     "  korvex-cli import [--data-folder DIR] [--open FILE]... [--workbook N]... [--save | --save-as DIR]\n"
     "                    [--force] DATAFILE...\n"
+    "  korvex-cli check [--data-folder DIR] [FILE...]\n"
     "  korvex-cli --help\n"
     "\n"
     "export  Minden kijelölt munkafüzetből egy XML-fájl (\"Excel->XML\").\n"
     "        Every selected workbook becomes one XML file.\n"
     "import  Az XML-adatfájlok tartalma a munkalapokra (\"XML->Excel\").\n"
     "        Fills worksheets from the XML data files.\n"
+    "check   A vezérlőfájlok ellenőrzése munkafüzet nélkül; soronként \"fájl:sor: hiba\".\n"
+    "        Checks control files (default: every *.ini and XMLToExcel.xml of the data folder)\n"
+    "        and prints one \"file:line: message\" per problem.\n"
     "A munkafüzetek a futó LibreOffice-ban (\"korvex\" csatorna) vagy a --open fájljai. / The workbooks\n"
     "are those of the running LibreOffice (pipe \"korvex\") or the --open files.\n"
     "\n"
@@ -46,6 +51,12 @@ const char* const CliHelpText =
     "                   fájl), vagy ha a --save-as célfájlja már létezik.\n"
     "                   import: store even when another user has the workbook open (a .~lock.NAME#\n"
     "                   file) or when the --save-as target exists already.\n"
+    "--schema FILE.xsd  export: minden munkafüzet kimenete ennek az XML-sémának feleljen meg (a\n"
+    "                   vezérlőfájlok SCHEMA kulcsa helyett).\n"
+    "                   export: every workbook's output must follow this XML Schema (in place of\n"
+    "                   the SCHEMA key of its control files).\n"
+    "--keep-invalid     export: a sémának nem megfelelő kimenet is kiíródik.\n"
+    "                   export: write output that breaks its schema all the same.\n"
     "--help             Ez a súgó. / This help.\n"
     "\n"
     "Kimenet / Output:\n"
@@ -73,25 +84,39 @@ const char* const CliHelpText =
     "Kilépési kód / Exit status:\n"
     "  0  siker / success\n"
     "  1  egy munkafüzet vagy fájl hibás volt, figyelmeztetés jelent meg, vagy a futást megszakították\n"
-    "     a workbook or file failed, a warning was shown, or the run was interrupted\n"
+    "     (check: hibát talált)\n"
+    "     a workbook or file failed, a warning was shown, or the run was interrupted (check: a\n"
+    "     problem was found)\n"
     "  2  hibás parancssor / usage error\n";
 
 const std::vector<CliOptionInfo> CliOptionTable = {
-    {"--data-folder", "DIR", true, true},
-    {"--open", "FILE", true, true},
-    {"--workbook", "N", true, true},
-    {"--output-dir", "DIR", true, false},
-    {"--save", nullptr, false, true},
-    {"--save-as", "DIR", false, true},
-    {"--force", nullptr, false, true},
+    {"--data-folder", "DIR", true, true, true},
+    {"--open", "FILE", true, true, false},
+    {"--workbook", "N", true, true, false},
+    {"--output-dir", "DIR", true, false, false},
+    {"--save", nullptr, false, true, false},
+    {"--save-as", "DIR", false, true, false},
+    {"--force", nullptr, false, true, false},
+    {"--schema", "FILE.xsd", true, false, false},
+    {"--keep-invalid", nullptr, true, false, false},
 };
 
 namespace {
 
-const CliOptionInfo* FindOption(const std::string& name, bool isImport)
+bool TakesOption(const CliOptionInfo& option, CliOptions::Command command)
+{
+    switch (command) {
+    case CliOptions::Command::Export: return option.forExport;
+    case CliOptions::Command::Import: return option.forImport;
+    case CliOptions::Command::Check: return option.forCheck;
+    default: return false;
+    }
+}
+
+const CliOptionInfo* FindOption(const std::string& name, CliOptions::Command command)
 {
     for (const CliOptionInfo& option : CliOptionTable)
-        if (name == option.name && (isImport ? option.forImport : option.forExport))
+        if (name == option.name && TakesOption(option, command))
             return &option;
     return nullptr;
 }
@@ -121,6 +146,10 @@ void Apply(CliOptions& options, const std::string& name, const std::string& valu
         options.saveAsDir = value;
     else if (name == "--force")
         options.force = true;
+    else if (name == "--schema")
+        options.schemaFile = value;
+    else if (name == "--keep-invalid")
+        options.keepInvalid = true;
 }
 
 }  // namespace
@@ -139,6 +168,8 @@ CliOptions ParseCliOptions(const std::vector<std::string>& args)
         options.command = CliOptions::Command::Export;
     else if (command == "import")
         options.command = CliOptions::Command::Import;
+    else if (command == "check")
+        options.command = CliOptions::Command::Check;
     else
         throw CliUsageError("Ismeretlen parancs / unknown command: " + command);
     const bool isImport = options.command == CliOptions::Command::Import;
@@ -147,9 +178,12 @@ CliOptions ParseCliOptions(const std::vector<std::string>& args)
     while (i < args.size()) {
         const std::string& arg = args[i++];
         if (optionsEnded || arg.empty() || arg[0] != '-' || arg == "-") {
-            if (!isImport)
+            if (options.command == CliOptions::Command::Check)
+                options.checkFiles.push_back(arg);
+            else if (isImport)
+                options.dataFiles.push_back(arg);
+            else
                 throw CliUsageError("Fölösleges argumentum / unexpected argument: " + arg);
-            options.dataFiles.push_back(arg);
             continue;
         }
         if (arg == "--") {
@@ -160,7 +194,7 @@ CliOptions ParseCliOptions(const std::vector<std::string>& args)
             options = CliOptions();
             return options;
         }
-        const CliOptionInfo* option = FindOption(arg, isImport);
+        const CliOptionInfo* option = FindOption(arg, options.command);
         if (!option)
             throw CliUsageError("Ismeretlen kapcsoló / unknown option: " + arg);
         std::string value;

@@ -12,7 +12,7 @@ public:
 
 // The parsed command line of korvex-cli.
 struct CliOptions {
-    enum class Command { Export, Import, Help };
+    enum class Command { Export, Import, Check, Help };
 
     Command command = Command::Help;
     std::string dataFolder;              // empty: the default data folder
@@ -23,6 +23,9 @@ struct CliOptions {
     std::string saveAsDir;               // import: store copies here
     bool force = false;                  // import: store over lock files and existing copies
     std::vector<std::string> dataFiles;  // import: the XML data files, in order
+    std::string schemaFile;              // export: the schema of every workbook's output
+    bool keepInvalid = false;            // export: write output that breaks its schema
+    std::vector<std::string> checkFiles; // check: control files; empty = those of the data folder
 };
 
 // One option the parser accepts: its name, the placeholder of its value (nullptr for a
@@ -32,8 +35,9 @@ struct CliOptionInfo {
     const char* value;
     bool forExport;
     bool forImport;
+    bool forCheck;
 };
-// Every option of export and import, in the order --help lists them (--help aside).
+// Every option of export, import and check, in the order --help lists them (--help aside).
 extern const std::vector<CliOptionInfo> CliOptionTable;
 
 // Throws CliUsageError for anything that is not a valid command line.

@@ -3,6 +3,7 @@
 #include "common/pathtext.h"
 #include "export/exceltoxml.h"
 #include "import/xmltoexcelcontrol.h"
+#include "import/datafilecheck.h"
 
 #include <exception>
 #include <filesystem>
@@ -64,8 +65,6 @@ std::vector<std::pair<std::string, std::string>> ProposedOutputs(TExcelApp& app,
 
 void RunExcelToXML(Frontend& ui, const HostConnector& connect)
 {
-    if (DataFolderMissing(ui))
-        return;
     TExcelApp app(connect, &ui);
     std::vector<std::string> names;
     if (app.GetWorkbookNames(names) == 0) {
@@ -73,7 +72,7 @@ void RunExcelToXML(Frontend& ui, const HostConnector& connect)
         return;
     }
     std::optional<std::vector<bool>> ticked = ui.SelectWorkbooks(names);
-    if (!ticked)
+    if (!ticked || DataFolderMissing(ui))
         return;
     if (ui.WantsOutputPlan() && !ui.AcceptOutputPlan(ProposedOutputs(app, names, *ticked)))
         return;
@@ -107,6 +106,7 @@ void RunXMLToExcel(Frontend& ui, const HostConnector& connect)
         return;
     TXMLToExcelControl control(ui);
     control.ResetRows();
+    std::unique_ptr<TXmlSchema> schema = LoadDataSchema(ui.DataFolder(), control.Schema);
 
     TExcelApp app(connect, &ui);
     std::vector<std::string> names;
@@ -134,6 +134,9 @@ void RunXMLToExcel(Frontend& ui, const HostConnector& connect)
     ui.SetLogText("");
     for (const std::string& file : files) {
         ui.AppendLog(file);
+        // A file that breaks its schema fails like a malformed one: before any cell.
+        if (schema)
+            CheckDataFile(*schema, file);
         control.TransferFile(file, app);
     }
     ui.AppendLog(EndOfImportLine);

@@ -36,6 +36,18 @@ TEST(CliOptionsTest, ParsesImportWithDataFilesInOrder)
     EXPECT_TRUE(ParseCliOptions({"import", "--save", "--force", "a.xml"}).force);
 }
 
+TEST(CliOptionsTest, ParsesSchemaOptionsAndCheck)
+{
+    CliOptions options = ParseCliOptions({"export", "--schema", "out.xsd", "--keep-invalid"});
+    EXPECT_EQ(options.schemaFile, "out.xsd");
+    EXPECT_TRUE(options.keepInvalid);
+    options = ParseCliOptions({"check", "--data-folder", "/ctl", "a.ini", "XMLToExcel.xml"});
+    EXPECT_EQ(options.command, CliOptions::Command::Check);
+    EXPECT_EQ(options.dataFolder, "/ctl");
+    EXPECT_EQ(options.checkFiles, (Args{"a.ini", "XMLToExcel.xml"}));
+    EXPECT_TRUE(ParseCliOptions({"check"}).checkFiles.empty());
+}
+
 TEST(CliOptionsTest, HelpWins)
 {
     for (const Args& args : {Args{"--help"}, Args{"export", "--help"}, Args{"import", "-h"}})
@@ -122,10 +134,13 @@ TEST(CliOptionsTest, HelpListsExactlyTheOptionsTheParserAccepts)
 {
     const HelpOptions forExport = UsageOptions("export");
     const HelpOptions forImport = UsageOptions("import");
+    const HelpOptions forCheck = UsageOptions("check");
     HelpOptions all = forExport;
     all.insert(forImport.begin(), forImport.end());
+    all.insert(forCheck.begin(), forCheck.end());
 
-    for (const auto& [command, usage] : {std::pair{std::string("export"), forExport}, {"import", forImport}}) {
+    for (const auto& [command, usage] :
+         {std::pair{std::string("export"), forExport}, {"import", forImport}, {"check", forCheck}}) {
         // Every option of either usage line: accepted where its line lists it, refused elsewhere.
         for (const auto& [name, value] : all)
             EXPECT_EQ(Accepted(command, name, value, usage), usage.count(name) != 0) << command << " " << name;
@@ -142,6 +157,7 @@ TEST(CliOptionsTest, HelpListsExactlyTheOptionsTheParserAccepts)
         known[option.name] = option.value ? option.value : "";
         EXPECT_EQ(forExport.count(option.name) != 0, option.forExport) << option.name;
         EXPECT_EQ(forImport.count(option.name) != 0, option.forImport) << option.name;
+        EXPECT_EQ(forCheck.count(option.name) != 0, option.forCheck) << option.name;
     }
     EXPECT_EQ(all, known);
     // And each one has its description, as --help itself has.
@@ -165,6 +181,11 @@ TEST(CliOptionsTest, RejectsWhatCannotRun)
         {"export", "--bogus"},
         {"export", "--force"},
         {"import", "--force", "a.xml"},
+        {"export", "--schema"},
+        {"import", "--schema", "s.xsd", "a.xml"},
+        {"import", "--keep-invalid", "a.xml"},
+        {"check", "--open", "a.xlsx"},
+        {"check", "--schema", "s.xsd"},
     };
     for (const Args& args : bad)
         EXPECT_THROW(ParseCliOptions(args), CliUsageError) << (args.empty() ? "" : args.back());
@@ -289,6 +310,22 @@ TEST(CliFrontendTest, AnOutputLeavingTheOutputFolderIsAWarning)
     EXPECT_EQ(ui.AskSaveFileName("../x.xml"), std::nullopt);
     EXPECT_TRUE(ui.Failed());
     EXPECT_NE(err.str().find("/books/a.xlsx"), std::string::npos) << err.str();
+}
+
+TEST(CliFrontendTest, InvalidOutputGoesToStderrAndIsWrittenOnlyWithKeepInvalid)
+{
+    for (bool keep : {false, true}) {
+        SCOPED_TRACE(keep);
+        CliOptions options;
+        options.keepInvalid = keep;
+        std::ostringstream out, err;
+        TCliFrontend ui(options, "/ctl/", out, err, false);
+        ui.SetStatus(0, "/books/a.xlsx");
+        EXPECT_EQ(ui.KeepInvalidOutput({"Termékek, 18. sor (Termék/Ár): baj"}, 1), keep);
+        EXPECT_EQ(ui.Failed(), !keep);
+        EXPECT_EQ(out.str(), "");
+        EXPECT_NE(err.str().find("  Termékek, 18. sor (Termék/Ár): baj\n"), std::string::npos) << err.str();
+    }
 }
 
 TEST(CliFrontendTest, AnEmptyOutputNameIsAWarningNotASilentSkip)

@@ -45,6 +45,12 @@ public:
     std::vector<std::string> dataFiles;
     std::deque<std::optional<std::vector<bool>>> workbookAnswers;
     std::vector<std::vector<std::string>> workbookQuestions;
+    // The export's schema check: the schema named for the run, the answers to "save
+    // anyway?" (an empty queue answers no) and what each question listed.
+    std::string outputSchema;
+    std::deque<bool> keepInvalidAnswers;
+    std::vector<std::vector<std::string>> invalidReports;
+    std::vector<long> invalidCounts;
 
     std::string Caption() const override { return caption; }
     std::string DataFolder() const override { return dataFolder; }
@@ -102,6 +108,17 @@ public:
     {
         outputPlan = proposed;
         return acceptOutputPlan;
+    }
+    std::string OutputSchema() const override { return outputSchema; }
+    bool KeepInvalidOutput(const std::vector<std::string>& problems, long count) override
+    {
+        invalidReports.push_back(problems);
+        invalidCounts.push_back(count);
+        if (keepInvalidAnswers.empty())
+            return false;
+        bool answer = keepInvalidAnswers.front();
+        keepInvalidAnswers.pop_front();
+        return answer;
     }
     void WorkbookFailed(std::string_view workbookName, std::string_view reason) override
     {
