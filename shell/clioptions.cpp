@@ -6,7 +6,37 @@
 
 const char* const CliHelpText = CliMsg::HelpText;
 
+const std::vector<CliOptionInfo> CliOptionTable = {
+    {"--data-folder", "DIR", true, true, true},
+    {"--open", "FILE", true, true, false},
+    {"--workbook", "N", true, true, false},
+    {"--output-dir", "DIR", true, false, false},
+    {"--save", nullptr, false, true, false},
+    {"--save-as", "DIR", false, true, false},
+    {"--force", nullptr, false, true, false},
+    {"--schema", "FILE.xsd", true, false, false},
+    {"--keep-invalid", nullptr, true, false, false},
+};
+
 namespace {
+
+bool TakesOption(const CliOptionInfo& option, CliOptions::Command command)
+{
+    switch (command) {
+    case CliOptions::Command::Export: return option.forExport;
+    case CliOptions::Command::Import: return option.forImport;
+    case CliOptions::Command::Check: return option.forCheck;
+    default: return false;
+    }
+}
+
+const CliOptionInfo* FindOption(const std::string& name, CliOptions::Command command)
+{
+    for (const CliOptionInfo& option : CliOptionTable)
+        if (name == option.name && TakesOption(option, command))
+            return &option;
+    return nullptr;
+}
 
 int ParsePosition(const std::string& text)
 {
@@ -15,6 +45,28 @@ int ParsePosition(const std::string& text)
     if (error != std::errc() || end != text.data() + text.size() || value < 1)
         throw CliUsageError(CliMsg::InvalidWorkbookNumber + text);
     return value;
+}
+
+void Apply(CliOptions& options, const std::string& name, const std::string& value)
+{
+    if (name == "--data-folder")
+        options.dataFolder = value;
+    else if (name == "--open")
+        options.openFiles.push_back(value);
+    else if (name == "--workbook")
+        options.workbooks.push_back(ParsePosition(value));
+    else if (name == "--output-dir")
+        options.outputDir = value;
+    else if (name == "--save")
+        options.save = true;
+    else if (name == "--save-as")
+        options.saveAsDir = value;
+    else if (name == "--force")
+        options.force = true;
+    else if (name == "--schema")
+        options.schemaFile = value;
+    else if (name == "--keep-invalid")
+        options.keepInvalid = true;
 }
 
 }  // namespace
@@ -38,51 +90,37 @@ CliOptions ParseCliOptions(const std::vector<std::string>& args)
     else
         throw CliUsageError(CliMsg::UnknownCommand + command);
     const bool isImport = options.command == CliOptions::Command::Import;
-    const bool isExport = options.command == CliOptions::Command::Export;
-    const bool isCheck = options.command == CliOptions::Command::Check;
-
-    auto value = [&](const std::string& option) -> const std::string& {
-        if (i >= args.size() || args[i].empty())
-            throw CliUsageError(CliMsg::MissingValue + option);
-        return args[i++];
-    };
 
     bool optionsEnded = false;
     while (i < args.size()) {
         const std::string& arg = args[i++];
         if (optionsEnded || arg.empty() || arg[0] != '-' || arg == "-") {
-            if (isCheck)
+            if (options.command == CliOptions::Command::Check)
                 options.checkFiles.push_back(arg);
             else if (isImport)
                 options.dataFiles.push_back(arg);
             else
                 throw CliUsageError(CliMsg::UnexpectedArgument + arg);
-        } else if (arg == "--") {
+            continue;
+        }
+        if (arg == "--") {
             optionsEnded = true;
-        } else if (arg == "--help" || arg == "-h") {
+            continue;
+        }
+        if (arg == "--help" || arg == "-h") {
             options = CliOptions();
             return options;
-        } else if (arg == "--data-folder") {
-            options.dataFolder = value(arg);
-        } else if (arg == "--open" && !isCheck) {
-            options.openFiles.push_back(value(arg));
-        } else if (arg == "--workbook" && !isCheck) {
-            options.workbooks.push_back(ParsePosition(value(arg)));
-        } else if (arg == "--output-dir" && isExport) {
-            options.outputDir = value(arg);
-        } else if (arg == "--schema" && isExport) {
-            options.schemaFile = value(arg);
-        } else if (arg == "--keep-invalid" && isExport) {
-            options.keepInvalid = true;
-        } else if (arg == "--save" && isImport) {
-            options.save = true;
-        } else if (arg == "--save-as" && isImport) {
-            options.saveAsDir = value(arg);
-        } else if (arg == "--force" && isImport) {
-            options.force = true;
-        } else {
-            throw CliUsageError(CliMsg::UnknownOption + arg);
         }
+        const CliOptionInfo* option = FindOption(arg, options.command);
+        if (!option)
+            throw CliUsageError(CliMsg::UnknownOption + arg);
+        std::string value;
+        if (option->value) {
+            if (i >= args.size() || args[i].empty())
+                throw CliUsageError(CliMsg::MissingValue + arg);
+            value = args[i++];
+        }
+        Apply(options, arg, value);
     }
     if (options.save && !options.saveAsDir.empty())
         throw CliUsageError(CliMsg::SaveAndSaveAs);
