@@ -127,6 +127,8 @@ int Run(const CliOptions& options)
     TCliFrontend ui(options, ChosenDataFolder(options), std::cout, std::cerr, isatty(STDERR_FILENO) != 0);
     try {
         CheckPaths(options);
+        if (DataFolderMissing(ui))
+            return ExitFailed;
         std::unique_ptr<OfficeSession> office;
         HostConnector connect = ConnectDefaultHost;
         std::string connection = RunningOfficeConnection();

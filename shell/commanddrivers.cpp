@@ -28,6 +28,8 @@ private:
     Frontend& ui_;
 };
 
+}  // namespace
+
 // A data folder that is not there: both commands stop with a warning before they read
 // or write anything (an export would otherwise write empty documents over good files).
 bool DataFolderMissing(Frontend& ui)
@@ -39,6 +41,8 @@ bool DataFolderMissing(Frontend& ui)
     ui.Warning(ui.Caption(), DataFolderMissingMessage + folder);
     return true;
 }
+
+namespace {
 
 // The proposed output file (A2) of every ticked workbook that has data sheets.
 std::vector<std::pair<std::string, std::string>> ProposedOutputs(TExcelApp& app, const std::vector<std::string>& names,

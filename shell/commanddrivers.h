@@ -19,3 +19,8 @@ extern const char* const NoWorkbookMessage;  // "Nincs excel fájl megnyitva, ..
 extern const char* const EndOfImportLine;    // "*** End ***"
 // Followed by the folder: the data folder does not exist (both commands stop).
 extern const char* const DataFolderMissingMessage;
+
+// Warns (DataFolderMissingMessage + folder) and answers true when the data folder does
+// not exist. The window's export asks it after the workbook choice, the command line
+// before it starts anything.
+bool DataFolderMissing(Frontend& ui);
