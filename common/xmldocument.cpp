@@ -2,12 +2,15 @@
 
 #include "common/messages.h"
 
+#include "common/pathtext.h"
+
 #include <libxml/SAX2.h>
 #include <libxml/parser.h>
 #include <libxml/xmlerror.h>
 #include <libxml/xmlreader.h>
 #include <libxml/xmlsave.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <utility>
@@ -466,6 +469,18 @@ TXMLStreamReader::TXMLStreamReader(const std::string& path)
 }
 
 TXMLStreamReader::~TXMLStreamReader() = default;
+
+long long TXMLStreamReader::BytesRead() const
+{
+    return reader_ ? std::max<long long>(xmlTextReaderByteConsumed(reader_.get()), 0) : 0;
+}
+
+long long TXMLStreamReader::FileSize() const
+{
+    std::error_code error;
+    auto size = std::filesystem::file_size(PathFromUtf8(path_), error);
+    return error ? 0 : static_cast<long long>(size);
+}
 
 TXMLDocument::Node TXMLStreamReader::Next()
 {

@@ -101,6 +101,9 @@ public:
 
     // The next child of the document element, whole; nullptr after the last one.
     TXMLDocument::Node Next();
+    // How far the reading is: bytes of the file consumed so far, and the file's size.
+    long long BytesRead() const;
+    long long FileSize() const;
 
 private:
     struct ReaderFree {

@@ -54,9 +54,14 @@ private slots:
         QCOMPARE(form.StatusPanel(0)->width(), 400);
         QCOMPARE(form.StatusPanel(1)->width(), 200);
         QCOMPARE(form.StatusPanel(2)->width(), 50);
-        QCOMPARE(MenuAction(form, "ExcelToXML")->text(), QStringLiteral("Excel->XML"));
-        QCOMPARE(MenuAction(form, "XMLToExcel")->text(), QStringLiteral("XML->Excel"));
-        QCOMPARE(MenuAction(form, "Help")->text(), QStringLiteral("Súgó"));
+        // The menu texts with their mnemonics (Alt+E, Alt+X, Alt+S), F1 for the guide.
+        QCOMPARE(MenuAction(form, "ExcelToXML")->text(), QStringLiteral("&Excel->XML"));
+        QCOMPARE(MenuAction(form, "XMLToExcel")->text(), QStringLiteral("&XML->Excel"));
+        QCOMPARE(MenuAction(form, "Help")->text(), QStringLiteral("&Súgó"));
+        QCOMPARE(MenuAction(form, "Help")->shortcut(), QKeySequence(Qt::Key_F1));
+        QCOMPARE(MenuAction(form, "Stop")->shortcut(), QKeySequence(Qt::Key_Escape));
+        QVERIFY(!MenuAction(form, "Stop")->isEnabled());
+        QVERIFY(!form.windowIcon().isNull());
         QVERIFY(form.XMLDest() != nullptr);
         QCOMPARE(form.SaveDialog1()->defaultSuffix(), QStringLiteral("xml"));
         QCOMPARE(form.OpenDialog1()->nameFilters(),
@@ -99,14 +104,16 @@ private slots:
                 return;
             caption = box->windowTitle();
             text = box->text();
-            menuDisabled = !form.menuBar()->isEnabled();
+            menuDisabled = !MenuAction(form, "ExcelToXML")->isEnabled() &&
+                           !MenuAction(form, "XMLToExcel")->isEnabled() && MenuAction(form, "Stop")->isEnabled();
             box->accept();
         });
         MenuAction(form, "ExcelToXML")->trigger();
         QCOMPARE(caption, form.windowTitle());
         QCOMPARE(text, QStringLiteral("Nincs excel fájl megnyitva, vagy az excel nem fogadóképes!"));
         QVERIFY(menuDisabled);
-        QVERIFY(form.menuBar()->isEnabled());
+        QVERIFY(MenuAction(form, "ExcelToXML")->isEnabled());
+        QVERIFY(!MenuAction(form, "Stop")->isEnabled());
     }
 
     void selectionDialogListsNamesAndAnswersKeys()
