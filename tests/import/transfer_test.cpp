@@ -224,7 +224,7 @@ TEST_F(TransferTest, AMalformedFileEndsTheImportAndKeepsEarlierCells)
         ADD_FAILURE() << "a malformed file was accepted";
     } catch (const XmlError& error) {
         EXPECT_EQ(error.what(),
-                  "Hibás XML fájl: " + bad + ", 3. sor: Opening and ending tag mismatch: Customer line 3 and Invoice");
+                  "Hibás XML fájl: " + bad + ", 3. sor: a(z) <Customer> elem (3. sor) záró címkéje helyett </Invoice> áll");
     }
     EXPECT_EQ(Table(book, 2, 6, 10, 6), InvoiceTable);
     EXPECT_FALSE(ui.document.Active());
