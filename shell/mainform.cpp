@@ -153,11 +153,10 @@ void TMainForm::SetStatus(int panel, std::string_view text)
         return;
     if (panel == 2) {
         // A row a millisecond would keep the window repainting: the panel shows the
-        // latest row a few times a second, and the last one when the command ends.
+        // latest row a few times a second (at ProcessMessages), and the last one when
+        // the command ends.
         pendingRow_ = Q(text);
         statusPending_ = true;
-        if (StatusDue())
-            ShowPendingStatus();
         return;
     }
     if (panel == 0)
@@ -171,8 +170,6 @@ void TMainForm::SetProgress(long long done, long long total)
     pendingDone_ = done;
     pendingTotal_ = total;
     statusPending_ = true;
-    if (StatusDue())
-        ShowPendingStatus();
 }
 
 bool TMainForm::StatusDue()
@@ -201,6 +198,8 @@ void TMainForm::ShowPendingStatus()
 
 void TMainForm::ProcessMessages()
 {
+    if (statusPending_ && StatusDue())
+        ShowPendingStatus();
     QApplication::processEvents();
     if (stopRequested_)
         throw CommandCancelled();
