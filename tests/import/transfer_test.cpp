@@ -304,6 +304,21 @@ TEST_F(TransferTest, EntitiesInElementTextAreExpanded)
     }
 }
 
+TEST_F(TransferTest, AStopEndsTheFileBeforeTheNextElementAndKeepsEarlierOnes)
+{
+    WriteControl(InvoiceControl);
+    book = AddBook("/books/invoices.xlsx", {"Invoices"});
+    Map(book);
+    // The root's children: blank, Invoice 1, blank, Invoice 2, ...; the stop comes
+    // before Invoice 2.
+    ui.stopAtProcessMessages = 4;
+    EXPECT_THROW(Transfer(WriteData("d.xml", InvoiceData)), CommandCancelled);
+    EXPECT_EQ(Table(book, 2, 6, 10, 6),
+              (Rows{InvoiceTable[0], InvoiceTable[1], InvoiceTable[2], Rows::value_type(6), Rows::value_type(6)}));
+    EXPECT_EQ(ui.log, (std::vector<std::string>{"Invoice Alpha"}));
+    EXPECT_FALSE(ui.document.Active());
+}
+
 // Hostile data files: the parser reads nothing outside the file and expands no
 // entity beyond bounds.
 TEST_F(TransferTest, AnExternalEntityIsNotRead)
