@@ -14,6 +14,7 @@
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QSettings>
 #include <QStatusBar>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -288,6 +289,23 @@ private slots:
         });
         form.ExcelToXMLClick();
         QVERIFY(std::filesystem::exists(fixture.Output()));
+    }
+
+    void geometryIsRememberedBetweenRuns()
+    {
+        QTemporaryDir settings;
+        QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, settings.path());
+        {
+            TMainForm form([] { return std::shared_ptr<HostBackend>(); });
+            form.RememberGeometry("KorvexTest");
+            form.show();
+            form.setGeometry(30, 40, 700, 450);
+            QVERIFY(form.close());
+        }
+        TMainForm again([] { return std::shared_ptr<HostBackend>(); });
+        again.RememberGeometry("KorvexTest");
+        QCOMPARE(again.geometry().size(), QSize(700, 450));
+        QCOMPARE(again.geometry().topLeft(), QPoint(30, 40));
     }
 
     void helpWarnsNamingTheGuide()
