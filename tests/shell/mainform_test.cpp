@@ -264,14 +264,16 @@ private slots:
             QTest::keyClick(form.XMLDest(), Qt::Key_Escape);
         };
         bool saveAsked = false;
-        ModalAnswerer answerer([&](QWidget* modal) {
-            if (ConfirmSelection(modal))
-                return;
-            saveAsked = true;
-            if (auto* dialog = qobject_cast<QDialog*>(modal))
-                dialog->reject();
-        });
-        form.ExcelToXMLClick();
+        {
+            ModalAnswerer answerer([&](QWidget* modal) {
+                if (ConfirmSelection(modal))
+                    return;
+                saveAsked = true;
+                if (auto* dialog = qobject_cast<QDialog*>(modal))
+                    dialog->reject();
+            });
+            form.ExcelToXMLClick();
+        }
         QVERIFY(stopEnabled);
         QVERIFY(!saveAsked);
         QCOMPARE(form.StatusPanel(2)->text(), QStringLiteral("120"));
@@ -299,13 +301,14 @@ private slots:
             TMainForm form([] { return std::shared_ptr<HostBackend>(); });
             form.RememberGeometry("KorvexTest");
             form.show();
-            form.setGeometry(30, 40, 700, 450);
+            form.move(30, 40);
+            form.resize(700, 450);
             QVERIFY(form.close());
         }
         TMainForm again([] { return std::shared_ptr<HostBackend>(); });
         again.RememberGeometry("KorvexTest");
-        QCOMPARE(again.geometry().size(), QSize(700, 450));
-        QCOMPARE(again.geometry().topLeft(), QPoint(30, 40));
+        QCOMPARE(again.size(), QSize(700, 450));
+        QCOMPARE(again.pos(), QPoint(30, 40));
     }
 
     void helpWarnsNamingTheGuide()
