@@ -8,14 +8,14 @@
 // Without --office the workbook is held in memory; with it, it lies in a private
 // headless LibreOffice.
 
-#include "clifrontend.h"
-#include "commanddrivers.h"
-#include "mainform.h"
-#include "memoryhost.h"
+#include "shell/clifrontend.h"
+#include "shell/commanddrivers.h"
+#include "shell/mainform.h"
+#include "host/memory/memoryhost.h"
 
 #ifdef KORVEX_HAVE_OFFICE
-#include "officefixture.h"
-#include "unohost.h"
+#include "tests/support/officefixture.h"
+#include "host/libreoffice/unohost.h"
 #endif
 
 #include <QApplication>

@@ -1,10 +1,10 @@
 // Takes screenshots of the main window under a real X server (Xvfb): the progress in
 // the middle of a long export, the Hungarian save dialog, and the window after the
 // export. The workbook lies in memory. Usage: korvex-window-shots <output-folder>
-#include "excelsheetlist.h"
-#include "mainform.h"
-#include "memoryhost.h"
-#include "qttranslation.h"
+#include "host/excelsheetlist.h"
+#include "shell/mainform.h"
+#include "host/memory/memoryhost.h"
+#include "shell/qttranslation.h"
 
 #include <QApplication>
 #include <QFileDialog>

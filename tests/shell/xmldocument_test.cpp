@@ -1,4 +1,4 @@
-#include "xmldocument.h"
+#include "common/xmldocument.h"
 
 #include <gtest/gtest.h>
 
