@@ -3,12 +3,20 @@
 #include "common/messagesink.h"
 
 #include <optional>
+#include <stdexcept>
 #include <string>
 #include <string_view>
 #include <utility>
 #include <vector>
 
 class TXMLDocument;
+
+// Thrown out of ProcessMessages when the user stops the running command: it ends the
+// command at the next row or element like a failure, without a warning of its own.
+class CommandCancelled : public std::runtime_error {
+public:
+    CommandCancelled() : std::runtime_error("A parancs megszakítva.") {}
+};
 
 // The narrow window of the conversion engine onto the main window: everything the
 // commands show or ask goes through here, so the GUI, the command line and the tests
@@ -28,8 +36,12 @@ public:
 
     // Status panels 0 (workbook), 1 (sheet), 2 (row).
     virtual void SetStatus(int panel, std::string_view text) = 0;
-    // Lets the window repaint and take input while a long command runs.
+    // Lets the window repaint and take input while a long command runs; throws
+    // CommandCancelled once the user has stopped the command.
     virtual void ProcessMessages() = 0;
+    // How far the running step is: done out of total (rows of a sheet, elements of a
+    // file); total 0 when it is not known. Only shown, never asked back.
+    virtual void SetProgress(long long /*done*/, long long /*total*/) {}
     virtual void SetBusy(bool busy) = 0;
 
     // SaveDialog1: proposes a file name; nullopt when the user cancels.

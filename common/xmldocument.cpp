@@ -2,12 +2,15 @@
 
 #include "common/messages.h"
 
+#include "common/pathtext.h"
+
 #include <libxml/SAX2.h>
 #include <libxml/parser.h>
 #include <libxml/xmlerror.h>
 #include <libxml/xmlreader.h>
 #include <libxml/xmlsave.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <utility>
@@ -51,6 +54,81 @@ std::string LimitReason(const std::string& reason)
             return hungarian;
     return reason;
 }
+
+// A name libxml2 did not give reads as "?" rather than vanishing from the text.
+std::string Named(std::string_view name)
+{
+    return name.empty() ? std::string("?") : std::string(name);
+}
+
+}  // namespace
+
+std::string HungarianParseReason(const ParseErrorDetail& error)
+{
+    // libxml2's limits end a parse under several codes: their own words come first.
+    const std::string limit = LimitReason(std::string(error.message));
+    if (limit != error.message)
+        return limit;
+    const std::string line = error.int1 > 0 ? " (" + std::to_string(error.int1) + ". sor)" : std::string();
+    switch (error.code) {
+    case XML_ERR_DOCUMENT_EMPTY:
+        return "nincs gyökérelem (a fájl üres, vagy nem '<' jellel kezdődik)";
+    case XML_ERR_DOCUMENT_END:
+        return "a gyökérelem után további tartalom áll";
+    case XML_ERR_TAG_NAME_MISMATCH:
+        return "a(z) <" + Named(error.str1) + "> elem" + line + " záró címkéje helyett </" + Named(error.str2) +
+               "> áll";
+    case XML_ERR_TAG_NOT_FINISHED:
+        return "a fájl véget ér, mielőtt a(z) <" + Named(error.str1) + "> elem" + line + " lezárulna";
+    case XML_ERR_GT_REQUIRED:
+        return "hiányzik a '>' jel";
+    case XML_ERR_LTSLASH_REQUIRED:
+        return "hiányzik a záró címke ('</')";
+    case XML_ERR_EQUAL_REQUIRED:
+        return "hiányzik az '=' jel az attribútum neve után";
+    case XML_ERR_ATTRIBUTE_NOT_STARTED:
+        return "az attribútum értéke nem idézőjellel kezdődik";
+    case XML_ERR_ATTRIBUTE_NOT_FINISHED:
+    case XML_ERR_STRING_NOT_CLOSED:
+        return "lezáratlan idézőjel";
+    case XML_ERR_ATTRIBUTE_WITHOUT_VALUE:
+        return "a(z) " + Named(error.str1) + " attribútumnak nincs értéke";
+    case XML_ERR_ATTRIBUTE_REDEFINED:
+        return "a(z) " + Named(error.str1) + " attribútum kétszer szerepel";
+    case XML_ERR_LT_IN_ATTRIBUTE:
+        return "'<' jel egy attribútum értékében";
+    case XML_ERR_NAME_REQUIRED:
+        return "hiányzó vagy hibás név (egy '<' vagy '&' jel után)";
+    case XML_ERR_ENTITYREF_SEMICOL_MISSING:
+        return "hiányzik a ';' egy '&' jellel kezdett hivatkozás végéről";
+    case XML_ERR_UNDECLARED_ENTITY:
+    case XML_WAR_UNDECLARED_ENTITY:
+        return "ismeretlen entitás: &" + Named(error.str1) + ";";
+    case XML_ERR_INVALID_CHAR:
+    case XML_ERR_INVALID_CHARREF:
+        return "érvénytelen karakter (vagy a fájl kódolása nem az, amit a deklarációja mond)";
+    case XML_ERR_UNSUPPORTED_ENCODING:
+        return "ismeretlen kódolás: " + Named(error.str1);
+    case XML_ERR_COMMENT_NOT_FINISHED:
+        return "lezáratlan megjegyzés ('<!--' '-->' nélkül)";
+    case XML_ERR_HYPHEN_IN_COMMENT:
+        return "két kötőjel ('--') egy megjegyzés belsejében";
+    case XML_ERR_CDATA_NOT_FINISHED:
+        return "lezáratlan CDATA szakasz";
+    case XML_ERR_XMLDECL_NOT_STARTED:
+    case XML_ERR_XMLDECL_NOT_FINISHED:
+        return "hibás XML-deklaráció ('<?xml ... ?>')";
+    case XML_ERR_RESERVED_XML_NAME:
+        return "az XML-deklaráció csak a fájl legelején állhat";
+    case XML_ERR_SPACE_REQUIRED:
+        return "hiányzik egy szóköz (például két attribútum között)";
+    default:
+        break;
+    }
+    return "hibás XML szerkezet (" + std::string(error.message) + ")";
+}
+
+namespace {
 
 // Collects the first error libxml2 reports while it parses one document (the later
 // ones mostly follow from it) and keeps the parser from printing to stderr. The
@@ -104,7 +182,8 @@ private:
         reason = reason.substr(0, reason.find('\n'));  // libxml2 adds byte dumps below
         while (!reason.empty() && reason.back() == ' ')
             reason.pop_back();
-        errors->reason_ = LimitReason(reason);
+        errors->reason_ = HungarianParseReason(
+            {error->code, reason, error->str1 ? error->str1 : "", error->str2 ? error->str2 : "", error->int1});
     }
 
     xmlStructuredErrorFunc oldHandler_;
@@ -466,6 +545,18 @@ TXMLStreamReader::TXMLStreamReader(const std::string& path)
 }
 
 TXMLStreamReader::~TXMLStreamReader() = default;
+
+long long TXMLStreamReader::BytesRead() const
+{
+    return reader_ ? std::max<long long>(xmlTextReaderByteConsumed(reader_.get()), 0) : 0;
+}
+
+long long TXMLStreamReader::FileSize() const
+{
+    std::error_code error;
+    auto size = std::filesystem::file_size(PathFromUtf8(path_), error);
+    return error ? 0 : static_cast<long long>(size);
+}
 
 TXMLDocument::Node TXMLStreamReader::Next()
 {

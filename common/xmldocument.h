@@ -19,6 +19,18 @@ public:
 // The one XML document of the main window, over libxml2. Active = it holds a document
 // (empty or loaded); inactive = nothing. Node handles are owned by the document and
 // stay valid until it is made inactive or reloaded. Texts are UTF-8.
+// The reason libxml2 gives for a parse error, in the user's words: the common errors
+// in Hungarian (with the names and line libxml2 reports in str1, str2 and int1), the
+// rest as libxml2 words them, in brackets behind a general Hungarian reason.
+struct ParseErrorDetail {
+    int code = 0;               // libxml2's xmlParserErrors
+    std::string_view message;   // libxml2's text, first line
+    std::string_view str1;
+    std::string_view str2;
+    int int1 = 0;
+};
+std::string HungarianParseReason(const ParseErrorDetail& error);
+
 class TXMLDocument {
 public:
     using Node = xmlNode*;
@@ -101,6 +113,9 @@ public:
 
     // The next child of the document element, whole; nullptr after the last one.
     TXMLDocument::Node Next();
+    // How far the reading is: bytes of the file consumed so far, and the file's size.
+    long long BytesRead() const;
+    long long FileSize() const;
 
 private:
     struct ReaderFree {

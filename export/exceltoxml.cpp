@@ -197,6 +197,7 @@ TXMLDocument::Node TExcelToXML::ScanRows(TExcelSheet& sheet, TXMLDocument::Node 
     for (int row = FirstDataRow; emptyRun < EmptyRowsAtEnd && row <= SheetRows; ++row) {
         const std::string rowText = std::to_string(row);
         ui_.SetStatus(2, rowText);
+        ui_.SetProgress(row, sheet.KnownUsedRows());
         ui_.ProcessMessages();
         bool empty = true;
         const TOutputOrigin* origin = nullptr;

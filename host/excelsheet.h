@@ -5,6 +5,7 @@
 #include "common/messagesink.h"
 #include "host/buffering/readahead.h"
 
+#include <algorithm>
 #include <functional>
 #include <memory>
 #include <string>
@@ -100,6 +101,9 @@ public:
     // Writes text to a 0-based row and column; failures are passed on (those of a
     // held-back write when it is sent).
     void SetCellText(int row, int column, std::string_view text);
+    // The sheet's used rows as far as they are known from the rows read so far (no
+    // call of its own); 0 when not known.
+    int KnownUsedRows() const { return std::max(readAhead_.UsedRows(), 0); }
 
     std::string WorkbookName;
     std::string SheetName;

@@ -240,8 +240,12 @@ void TXMLToExcelControl::TransferFile(const std::string& fileName, TExcelApp& ho
     };
     std::optional<Place> writing;
     TWriteBehind writes(host);
+    const long long total = reader.FileSize();
     try {
         for (Node node = reader.Next(); node; node = reader.Next()) {
+            ui_.SetProgress(reader.BytesRead(), total);
+            // A stop asked for here ends the file before this element.
+            ui_.ProcessMessages();
             if (IsLayoutWhitespace(node))
                 continue;
             std::string name = TXMLDocument::NodeName(node);
@@ -258,6 +262,11 @@ void TXMLToExcelControl::TransferFile(const std::string& fileName, TExcelApp& ho
             writes.Checkpoint();
         }
         writes.Flush();
+        ui_.SetProgress(total, total);
+    } catch (const CommandCancelled&) {
+        // The elements before the stop keep their cells and log lines.
+        writes.Flush();
+        throw;
     } catch (const HostError& error) {
         // Cells written before the failure stay; one of them may be refused first.
         std::string reason = error.what();

@@ -3,7 +3,8 @@
 #   common/            includes only common/
 #   host/              common/ and host/ (no Qt; the workbook dialog excelsheetlist.* may use Qt)
 #   export/ import/    common/, host/, export/, import/ (no Qt)
-#   shell/             everything above except library/
+#   shell/             everything above; of library/ only what a host program may call
+#                      (the window geometry services of library/listheader/listheader.h)
 #   library/           stands apart: only library/
 # Quoted includes name their folder from the repository root ("host/excelsheet.h");
 # generated headers (ui_*.h, *.moc) are exempt.
@@ -23,7 +24,7 @@ check() {
                 case $name in ui_*.h | *.moc) continue ;; esac
                 ok=0
                 for prefix in $allowed; do
-                    case $name in "$prefix"/*) ok=1 ;; esac
+                    case $name in "$prefix" | "$prefix"/*) ok=1 ;; esac
                 done
                 [ $ok = 1 ] || echo "$file:$line includes \"$name\" (allowed: $allowed)"
             done
@@ -40,7 +41,7 @@ report=$( {
     check host "common host" yes "$dialog"
     check export "common host export import" no
     check import "common host export import" no
-    check shell "common host export import shell" yes
+    check shell "common host export import shell library/listheader/listheader.h" yes
     check library "library" yes
 } 2>&1 )
 

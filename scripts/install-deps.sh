@@ -7,7 +7,7 @@ export DEBIAN_FRONTEND=noninteractive
 $SUDO apt-get update -qq
 $SUDO apt-get install -y -qq --no-install-recommends \
     build-essential cmake ninja-build pkg-config \
-    qt6-base-dev libxml2-dev libgtest-dev libgmock-dev \
+    qt6-base-dev qt6-translations-l10n libxml2-dev libgtest-dev libgmock-dev \
     libreoffice-calc-nogui libreoffice-dev \
     xvfb xauth imagemagick xdotool fonts-dejavu-core \
     clang libclang-rt-14-dev \

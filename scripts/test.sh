@@ -1,8 +1,10 @@
 #!/bin/sh
 # Checks that includes keep to their layers, then builds Korvex twice and runs every
 # test in both builds: a plain build (g++), and a clang build with address +
-# undefined-behaviour sanitizers whose fuzz targets then run for a bounded time each. Also takes the gallery screenshots and cross-compiles the
-# Excel backend for Windows. Exits non-zero on the first failure.
+# undefined-behaviour sanitizers whose fuzz targets then run for a bounded time each.
+# Also takes the gallery and main window screenshots, builds and installs the Debian
+# package, and cross-compiles the Excel backend for Windows. Exits non-zero on the
+# first failure.
 set -eu
 cd "$(dirname "$0")/.."
 JOBS=${JOBS:-$(nproc)}
@@ -25,6 +27,12 @@ ctest --test-dir build --output-on-failure -j "$JOBS" --timeout 600
 
 step "gallery screenshots"
 scripts/gallery-screenshot.sh build build/gallery-screenshots
+
+step "main window screenshots"
+scripts/window-screenshots.sh build build/window-screenshots
+
+step "Debian package: built, installed with apt, example run from the installed files"
+scripts/package-check.sh build
 
 # One clang build serves both the sanitizer run of the tests and the fuzzers.
 step "sanitizer build"

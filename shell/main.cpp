@@ -1,5 +1,6 @@
 #include "host/hostconnect.h"
 #include "shell/mainform.h"
+#include "shell/qttranslation.h"
 
 #include <QApplication>
 #include <QMessageBox>
@@ -11,8 +12,10 @@ int main(int argc, char* argv[])
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Korvex"));
     QApplication::setOrganizationName(QStringLiteral("Valmoro"));
+    LoadQtTranslation(application);
     try {
         TMainForm MainForm(ConnectDefaultHost);
+        MainForm.RememberGeometry("Korvex");
         MainForm.show();
         return QApplication::exec();
     } catch (const std::exception& error) {

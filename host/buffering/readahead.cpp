@@ -15,6 +15,7 @@ void SheetReadAhead::Reset(bool enabled)
     enabled_ = enabled;
     reads_ = 0;
     askedLeft_ = askedRight_ = 0;
+    usedRows_ = -1;
     Forget();
 }
 
@@ -57,6 +58,7 @@ void SheetReadAhead::Load(HostSheet& sheet, int row)
     // Asked when the block is read, so that rows added since the last block count.
     CellRange used = sheet.UsedArea();
     int usedRows = used.Empty() ? 0 : std::min(used.LastRow(), SheetRows);
+    usedRows_ = usedRows;
     int usedColumns = used.Empty() ? 0 : std::min(used.LastColumn(), SheetColumns);
 
     CellRange known;

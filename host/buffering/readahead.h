@@ -18,6 +18,8 @@ public:
     // outside the rows held fetches a block that starts at its row. A block the host
     // does not give falls back to reading the one cell.
     CellValue Read(HostSheet& sheet, int row, int column);
+    // The sheet's used rows as the host reported them at the last block; -1 before.
+    int UsedRows() const { return usedRows_; }
 
     // The size of a block: about BlockCells cells, MinRows to MaxRows rows; the used
     // width when it is at most WideSheet columns, else the columns asked for so far.
@@ -34,6 +36,7 @@ private:
     int reads_ = 0;
     int askedLeft_ = 0;
     int askedRight_ = 0;
+    int usedRows_ = -1;
     CellRange known_;    // the cells the block answers for: those outside fetched_ are empty
     CellRange fetched_;  // the cells read from the host
     std::vector<CellValue> values_;

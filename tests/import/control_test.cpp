@@ -140,7 +140,7 @@ TEST_F(ControlFileTest, AMissingOrMalformedFileIsNamedWithLineAndReason)
         TXMLToExcelControl control(ui);
         ADD_FAILURE() << "a malformed control file was accepted";
     } catch (const XmlError& error) {
-        EXPECT_EQ(error.what(), "Hibás XML fájl: " + path + ", 3. sor: Opening and ending tag mismatch: DBItem line 2 and DBitem");
+        EXPECT_EQ(error.what(), "Hibás XML fájl: " + path + ", 3. sor: a(z) <DBItem> elem (2. sor) záró címkéje helyett </DBitem> áll");
     }
     EXPECT_FALSE(ui.document.Active());
 }

@@ -224,7 +224,7 @@ TEST_F(TransferTest, AMalformedFileEndsTheImportAndKeepsEarlierCells)
         ADD_FAILURE() << "a malformed file was accepted";
     } catch (const XmlError& error) {
         EXPECT_EQ(error.what(),
-                  "Hibás XML fájl: " + bad + ", 3. sor: Opening and ending tag mismatch: Customer line 3 and Invoice");
+                  "Hibás XML fájl: " + bad + ", 3. sor: a(z) <Customer> elem (3. sor) záró címkéje helyett </Invoice> áll");
     }
     EXPECT_EQ(Table(book, 2, 6, 10, 6), InvoiceTable);
     EXPECT_FALSE(ui.document.Active());
@@ -302,6 +302,21 @@ TEST_F(TransferTest, EntitiesInElementTextAreExpanded)
         EXPECT_EQ(error.what(), "Hibás XML fájl: " + quadratic +
                                     ", 3. sor: a(z) \"V\" elem szövege az entitások kifejtése után túl hosszú");
     }
+}
+
+TEST_F(TransferTest, AStopEndsTheFileBeforeTheNextElementAndKeepsEarlierOnes)
+{
+    WriteControl(InvoiceControl);
+    book = AddBook("/books/invoices.xlsx", {"Invoices"});
+    Map(book);
+    // The root's children: blank, Invoice 1, blank, Invoice 2, ...; the stop comes
+    // before Invoice 2.
+    ui.stopAtProcessMessages = 4;
+    EXPECT_THROW(Transfer(WriteData("d.xml", InvoiceData)), CommandCancelled);
+    EXPECT_EQ(Table(book, 2, 6, 10, 6),
+              (Rows{InvoiceTable[0], InvoiceTable[1], InvoiceTable[2], Rows::value_type(6), Rows::value_type(6)}));
+    EXPECT_EQ(ui.log, (std::vector<std::string>{"Invoice Alpha"}));
+    EXPECT_FALSE(ui.document.Active());
 }
 
 // Hostile data files: the parser reads nothing outside the file and expands no

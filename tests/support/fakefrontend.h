@@ -29,6 +29,7 @@ public:
     std::string status[3];
     std::vector<std::pair<int, std::string>> statusHistory;
     int processMessagesCalls = 0;
+    int stopAtProcessMessages = 0;              // the user stops the command at this call
     int busyCalls = 0;
     bool busy = false;
     std::vector<std::string> saveQuestions;     // the proposed names, in order
@@ -78,7 +79,11 @@ public:
             status[panel] = std::string(text);
         statusHistory.emplace_back(panel, std::string(text));
     }
-    void ProcessMessages() override { ++processMessagesCalls; }
+    void ProcessMessages() override
+    {
+        if (++processMessagesCalls == stopAtProcessMessages)
+            throw CommandCancelled();
+    }
     void SetBusy(bool value) override
     {
         ++busyCalls;
