@@ -1,8 +1,13 @@
 #include "common/xmldocument.h"
 
+#include "common/pathtext.h"
+
 #include <libxml/parser.h>
 #include <libxml/xmlerror.h>
 #include <libxml/xmlsave.h>
+#ifdef _WIN32
+#include "common/xmlcodepages.h"
+#endif
 
 #include <filesystem>
 #include <fstream>
@@ -106,11 +111,12 @@ private:
 // libxml2's "failed to load external entity".
 void CheckReadable(const std::string& path)
 {
+    const std::filesystem::path file = PathFromUtf8(path);
     std::error_code error;
-    auto status = std::filesystem::status(path, error);
+    auto status = std::filesystem::status(file, error);
     if (!std::filesystem::exists(status))
         throw XmlError("Az XML fájl nem található: " + path);
-    if (std::filesystem::is_directory(status) || !std::ifstream(path, std::ios::binary))
+    if (std::filesystem::is_directory(status) || !std::ifstream(file, std::ios::binary))
         throw XmlError("Az XML fájl nem olvasható: " + path);
 }
 
@@ -140,29 +146,14 @@ bool AppendValue(xmlDoc* doc, const xmlNode* node, std::string& out, int depth)
     return true;
 }
 
-// Text nodes and references to entities whose replacement text is text in turn. An
-// undefined or external entity (never read) stands for no text.
-bool IsTextOnly(xmlDoc* doc, const xmlNode* node, int depth)
-{
-    if (depth > MaxEntityDepth)
-        return false;
-    for (; node; node = node->next) {
-        if (node->type == XML_TEXT_NODE)
-            continue;
-        if (node->type != XML_ENTITY_REF_NODE)
-            return false;
-        const xmlEntity* entity = xmlGetDocEntity(doc, node->name);
-        if (entity && entity->etype == XML_INTERNAL_GENERAL_ENTITY && !IsTextOnly(doc, entity->children, depth + 1))
-            return false;
-    }
-    return true;
-}
-
 }  // namespace
 
 TXMLDocument::TXMLDocument()
 {
     xmlInitParser();
+#ifdef _WIN32
+    RegisterWindowsCodePages();
+#endif
 }
 
 TXMLDocument::~TXMLDocument() = default;
@@ -193,6 +184,10 @@ void TXMLDocument::Load(xmlDoc* doc, const std::string& name, const std::string&
         doc_.reset();
         throw XmlError("Hibás XML fájl: " + name + ": nincs gyökérelem");
     }
+    // Later messages name the file as the user gave it: libxml2 on Windows keeps a
+    // "file:/C:/..." URI of a full path instead.
+    xmlFree(const_cast<xmlChar*>(doc->URL));
+    doc->URL = xmlStrdup(X(name));
 }
 
 void TXMLDocument::LoadFromFile(const std::string& path)
@@ -322,17 +317,10 @@ long TXMLDocument::Line(Node node)
     return node ? xmlGetLineNo(node) : 0;
 }
 
-std::optional<std::string> TXMLDocument::ElementText(Node element)
+bool TXMLDocument::IsTextElement(Node element)
 {
-    if (!element || element->type != XML_ELEMENT_NODE || !element->children ||
-        !IsTextOnly(element->doc, element->children, 0))
-        return std::nullopt;
-    std::string text;
-    if (!AppendValue(element->doc, element->children, text, 0))
-        throw XmlError("Hibás XML fájl: " + S(element->doc ? element->doc->URL : nullptr) + ", " +
-                       std::to_string(Line(element)) + ". sor: a(z) \"" + NodeName(element) +
-                       "\" elem szövege az entitások kifejtése után túl hosszú");
-    return text;
+    return element && element->type == XML_ELEMENT_NODE && element->children &&
+           element->children == element->last && element->children->type == XML_TEXT_NODE;
 }
 
 std::string TXMLDocument::Text(Node node)

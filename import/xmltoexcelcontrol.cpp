@@ -291,14 +291,14 @@ bool TXMLToExcelSubItem::MatchElement(Node element, TExcelSheet& sheet, std::str
             return false;
     }
     SetRows(*this, Row);
-    // Entity references in the text are expanded as in attribute values.
-    if (std::optional<std::string> text = Col >= 0 ? TXMLDocument::ElementText(element) : std::nullopt) {
+    if (Col >= 0 && TXMLDocument::IsTextElement(element)) {
+        std::string text = TXMLDocument::Text(element);
         if (ColIncrement)
-            sheet.SetCellText(Row, Col + ColCount++, *text);
+            sheet.SetCellText(Row, Col + ColCount++, text);
         else
-            sheet.SetCellText(Row, Col, *text);
+            sheet.SetCellText(Row, Col, text);
         if (Echo)
-            echoText = *text;
+            echoText = text;
     }
     TransferContent(*this, element, sheet, echoText);
     Row = LastRow(*this);

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <memory>
-#include <set>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -22,10 +21,6 @@ inline bool IsNameStart(char c)
 
 // An owning list kept sorted by Name in byte order; lookups bisect. A node is inserted in
 // front of the nodes with an equal name, so a lookup finds the one added last.
-// The nodes live in a balanced tree, so adding, finding and removing cost log n whatever
-// the order of the names (a sorted array pays a shift of the whole list for a name that
-// sorts first). Positions are served by an array of the nodes in order, rebuilt on the
-// first positional read after a change.
 template <class T>
 class TSortedList {
 public:
@@ -38,13 +33,14 @@ public:
 
     T* Node(std::string_view Name) const
     {
-        const auto it = FItems.lower_bound(Name);
+        const auto it = LowerBound(Name);
         return (it != FItems.end() && (*it)->Name == Name) ? it->get() : nullptr;
     }
 
     T* Node(int Index) const
     {
-        return (Index >= 0 && Index < Count()) ? Ordered()[static_cast<std::size_t>(Index)] : nullptr;
+        return (Index >= 0 && Index < Count()) ? FItems[static_cast<std::size_t>(Index)].get()
+                                               : nullptr;
     }
 
     // Takes the node over and answers it; a null node is ignored.
@@ -53,62 +49,36 @@ public:
         if (!Node)
             return nullptr;
         T* added = Node.get();
-        const auto before = FItems.lower_bound(std::string_view(Node->Name));
-        FItems.insert(before, std::move(Node));
-        FOrderStale = true;
+        FItems.insert(LowerBound(Node->Name), std::move(Node));
         return added;
     }
 
     // Detaches the node found by Name (null if there is none).
     std::unique_ptr<T> Remove(std::string_view Name)
     {
-        const auto found = FItems.lower_bound(Name);
+        const auto found = LowerBound(Name);
         if (found == FItems.end() || (*found)->Name != Name)
             return nullptr;
-        FOrderStale = true;
-        return std::move(FItems.extract(found).value());
+        const auto it = FItems.begin() + (found - FItems.cbegin());
+        std::unique_ptr<T> node = std::move(*it);
+        FItems.erase(it);
+        return node;
     }
 
-    virtual void Clear()
-    {
-        FItems.clear();
-        FOrderStale = true;
-    }
+    virtual void Clear() { FItems.clear(); }
 
 protected:
-    struct ByName {
-        using is_transparent = void;
-        bool operator()(const std::unique_ptr<T>& a, const std::unique_ptr<T>& b) const { return a->Name < b->Name; }
-        bool operator()(const std::unique_ptr<T>& a, std::string_view b) const { return std::string_view(a->Name) < b; }
-        bool operator()(std::string_view a, const std::unique_ptr<T>& b) const { return a < std::string_view(b->Name); }
-    };
-    using Items = std::multiset<std::unique_ptr<T>, ByName>;
+    using Items = std::vector<std::unique_ptr<T>>;
 
-    // Inserts a detached tree node in front of the nodes with an equal name; reusing
-    // detached nodes spares an allocation per node for lists that are refilled often.
-    void Insert(typename Items::node_type Node)
+    typename Items::const_iterator LowerBound(std::string_view Name) const
     {
-        const auto before = FItems.lower_bound(std::string_view(Node.value()->Name));
-        FItems.insert(before, std::move(Node));
-        FOrderStale = true;
+        return std::lower_bound(FItems.begin(), FItems.end(), Name,
+                                [](const std::unique_ptr<T>& node, std::string_view name) {
+                                    return std::string_view(node->Name) < name;
+                                });
     }
 
     Items FItems;
-
-private:
-    const std::vector<T*>& Ordered() const
-    {
-        if (FOrderStale) {
-            FOrder.clear();
-            for (const auto& node : FItems)
-                FOrder.push_back(node.get());
-            FOrderStale = false;
-        }
-        return FOrder;
-    }
-
-    mutable std::vector<T*> FOrder;
-    mutable bool FOrderStale = false;
 };
 
 class TAttr;
@@ -177,8 +147,7 @@ public:
 
 private:
     static TAttr* AsAttr(TNvpNode* node) { return node ? node->AsAttr() : nullptr; }
-    // A detached tree node holding a reset attribute, reused when there is one.
-    Items::node_type TakeSpare();
+    std::unique_ptr<TAttr> TakeSpare();
 
-    std::vector<Items::node_type> FSpare;
+    std::vector<std::unique_ptr<TAttr>> FSpare;
 };

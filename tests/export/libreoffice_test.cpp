@@ -10,11 +10,8 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-#include <iterator>
 #include <memory>
 #include <string>
-#include <vector>
 
 namespace {
 
@@ -54,39 +51,6 @@ TEST_F(LibreOfficeExportTest, WorkedExampleGivesTheThreeLines)
     EXPECT_EQ(folder.Read("export.xml"), "<?xml version=\"1.0\" encoding=\"utf-8\"?>\t<Export>\r\n"
                                          "\t<Person name=\"Ash\">\t<Born>1970</Born>\t</Person>\r\n"
                                          "\t<Person name=\"Elm\"/>\t</Export>");
-}
-
-// Round numbers typed into the office come out with their digits, read in blocks and
-// read cell by cell alike.
-TEST_F(LibreOfficeExportTest, NumbersComeOutAsPlainDigits)
-{
-    folder.Write("numbers.ini", "[MAIN]\r\nVERSION=1.00\r\nCOLS=A\r\n[MAPPING]\r\n"
-                                "A=BeginItem(N);Content;EndItem(N)\r\n");
-    const char* numbers[] = {"100000", "2000000", "1000000000000000", "0.0001", "0.0000001", "-100000"};
-    std::vector<OfficeFixture::Cell> cells{{"A1", "numbers.ini"}, {"B1", "'1.00"}};
-    for (size_t i = 0; i < std::size(numbers); ++i)
-        cells.push_back({"A" + std::to_string(5 + i), numbers[i]});
-    auto book = office->Folder() / "numbers.ods";
-    office->CreateWorkbookFile(book, {{"Start", {{"A1", "Export"}, {"A2", folder.File("numbers.xml")}, {"A3", "0"}}},
-                                      {"Numbers", cells}});
-    for (bool cellByCell : {false, true}) {
-        SCOPED_TRACE(cellByCell ? "cell by cell" : "in blocks");
-        if (cellByCell)
-            ::setenv("KORVEX_HOST_UNBUFFERED", "1", 1);
-        office->Open(book);
-        FakeFrontend run;
-        run.dataFolder = ui.dataFolder;
-        RunExcelToXML(run, Connector());
-        ::unsetenv("KORVEX_HOST_UNBUFFERED");
-        office->CloseAll();
-        EXPECT_TRUE(run.failedWorkbooks.empty());
-        EXPECT_TRUE(run.warnings.empty());
-        const std::string xml = folder.Read("numbers.xml");
-        for (const char* number : numbers)
-            EXPECT_NE(xml.find(std::string("<N>") + number + "</N>"), std::string::npos) << number << "\n" << xml;
-        EXPECT_EQ(xml.find("e+"), std::string::npos) << xml;
-        EXPECT_EQ(xml.find("e-"), std::string::npos) << xml;
-    }
 }
 
 }  // namespace
