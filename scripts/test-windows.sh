@@ -26,7 +26,7 @@ fi
 # One Wine server for every program of the run; it goes when the run ends. Its
 # background services start here, away from the output pipes of the tests (a service
 # that inherits one would keep the test's output open).
-wineserver -p
+wineserver -p || true  # one may be running for this prefix already
 trap 'wineserver -k 2>/dev/null || true' EXIT INT TERM
 wine cmd /c exit </dev/null >/dev/null 2>&1
 
