@@ -29,6 +29,7 @@ public:
     void SetBusy(bool) override {}
     void Warning(std::string_view caption, std::string_view text) override
     {
+        ++warnings;
         std::fprintf(stderr, "warning: %.*s: %.*s\n", int(caption.size()), caption.data(), int(text.size()),
                      text.data());
     }
@@ -39,7 +40,17 @@ public:
         return std::vector<bool>(names.size(), true);
     }
 
+    // The output broke its schema: the problems are shown and the file is not written.
+    bool KeepInvalidOutput(const std::vector<std::string>& problems, long count) override
+    {
+        std::fprintf(stderr, "output breaks its schema in %ld places, first: %s\n", count,
+                     problems.empty() ? "" : problems.front().c_str());
+        ++warnings;
+        return false;
+    }
+
     long long logLines = 0;
+    int warnings = 0;
 
 private:
     std::string caption_;

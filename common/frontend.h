@@ -5,6 +5,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 class TXMLDocument;
@@ -38,8 +39,34 @@ public:
     // The workbook selection dialog: the ticked state of each name, or nullopt on cancel.
     virtual std::optional<std::vector<bool>> SelectWorkbooks(const std::vector<std::string>& names) = 0;
 
+    // A front end that answers the save dialog itself (the command line) sees every
+    // ticked workbook's proposed output file (sheet 1, A2) before anything is converted,
+    // as {workbook name, proposed name} pairs, and may refuse the whole export (after
+    // its own warning) by answering false. The window asks the user for each file.
+    virtual bool WantsOutputPlan() const { return false; }
+    virtual bool AcceptOutputPlan(const std::vector<std::pair<std::string, std::string>>& /*proposed*/)
+    {
+        return true;
+    }
+
+    // The export has written a file (after the save dialog answered with its path).
+    virtual void FileWritten(std::string_view /*path*/) {}
+
     // The export's loop over the workbooks ended at a failing workbook. The window shows
     // nothing of its own here (the lower layer has warned where it could); the command
     // line reports it and ends with a failure status.
     virtual void WorkbookFailed(std::string_view /*workbookName*/, std::string_view /*reason*/) {}
+
+    // A schema every exported workbook of this run must follow, in place of the one its
+    // control files name; empty: none.
+    virtual std::string OutputSchema() const { return {}; }
+    // The finished output breaks its schema: problems names each place (the log already
+    // shows the output). True: save it anyway. Without an answer nothing is saved.
+    virtual bool KeepInvalidOutput(const std::vector<std::string>& problems, long count)
+    {
+        for (const std::string& problem : problems)
+            AppendLog(problem);
+        (void)count;
+        return false;
+    }
 };

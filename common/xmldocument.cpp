@@ -79,6 +79,15 @@ public:
         return text;
     }
 
+    // "3. sor: reason", as far as known.
+    std::string Where() const
+    {
+        std::string text = line_ > 0 ? std::to_string(line_) + ". sor" : "";
+        if (!reason_.empty())
+            text += (text.empty() ? "" : ": ") + reason_;
+        return text.empty() ? "nem jól formált XML" : text;
+    }
+
 private:
     static void Collect(void* self, xmlErrorPtr error)
     {
@@ -141,6 +150,24 @@ bool AppendValue(xmlDoc* doc, const xmlNode* node, std::string& out, int depth)
                 return false;
         }
         if (out.size() > MaxValueLength)
+            return false;
+    }
+    return true;
+}
+
+// Text nodes and references to entities whose replacement text is text in turn. An
+// undefined or external entity (never read) stands for no text.
+bool IsTextOnly(xmlDoc* doc, const xmlNode* node, int depth)
+{
+    if (depth > MaxEntityDepth)
+        return false;
+    for (; node; node = node->next) {
+        if (node->type == XML_TEXT_NODE)
+            continue;
+        if (node->type != XML_ENTITY_REF_NODE)
+            return false;
+        const xmlEntity* entity = xmlGetDocEntity(doc, node->name);
+        if (entity && entity->etype == XML_INTERNAL_GENERAL_ENTITY && !IsTextOnly(doc, entity->children, depth + 1))
             return false;
     }
     return true;
@@ -317,10 +344,17 @@ long TXMLDocument::Line(Node node)
     return node ? xmlGetLineNo(node) : 0;
 }
 
-bool TXMLDocument::IsTextElement(Node element)
+std::optional<std::string> TXMLDocument::ElementText(Node element)
 {
-    return element && element->type == XML_ELEMENT_NODE && element->children &&
-           element->children == element->last && element->children->type == XML_TEXT_NODE;
+    if (!element || element->type != XML_ELEMENT_NODE || !element->children ||
+        !IsTextOnly(element->doc, element->children, 0))
+        return std::nullopt;
+    std::string text;
+    if (!AppendValue(element->doc, element->children, text, 0))
+        throw XmlError("Hibás XML fájl: " + S(element->doc ? element->doc->URL : nullptr) + ", " +
+                       std::to_string(Line(element)) + ". sor: a(z) \"" + NodeName(element) +
+                       "\" elem szövege az entitások kifejtése után túl hosszú");
+    return text;
 }
 
 std::string TXMLDocument::Text(Node node)
@@ -331,6 +365,16 @@ std::string TXMLDocument::Text(Node node)
     std::string text = S(content);
     xmlFree(content);
     return text;
+}
+
+std::string TXMLDocument::WellFormednessProblem(std::string_view text)
+{
+    ParseErrors errors;
+    std::unique_ptr<xmlDoc, DocFree> doc(xmlReadMemory(text.data(), static_cast<int>(text.size()), "output",
+                                                       nullptr, XML_PARSE_NONET | XML_PARSE_HUGE));
+    if (doc && xmlDocGetRootElement(doc.get()))
+        return {};
+    return errors.Where();
 }
 
 std::string TXMLDocument::Serialize() const

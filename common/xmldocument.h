@@ -58,12 +58,21 @@ public:
     static std::optional<std::string> Attribute(Node element, std::string_view name);
     // The line of the source text a loaded node came from; 0 when unknown.
     static long Line(Node node);
-    // An element whose only child is one text node (a CDATA section does not count).
-    static bool IsTextElement(Node element);
+    // The text of an element that holds only text: text nodes and references to the
+    // document's own entities whose replacement text is text, expanded up to a bounded
+    // length (XmlError beyond it). An undefined or external entity adds nothing (it is
+    // never read). No value for an empty element or one holding anything else: a child
+    // element, a CDATA section, a comment.
+    static std::optional<std::string> ElementText(Node element);
     static std::string Text(Node node);
 
     // Compact serialisation of the document element: no declaration, no whitespace added.
     std::string Serialize() const;
+
+    // Why a text is not a well-formed XML document ("3. sor: reason"); "" when it is.
+    // Meant for texts this program made itself, so libxml2's size limits for other
+    // people's files are lifted; no network access, no external entities.
+    static std::string WellFormednessProblem(std::string_view text);
 
 private:
     struct DocFree {

@@ -27,18 +27,23 @@ TCommandItem::TCommandItem(std::string commandText)
     Argument = std::string(TrimBlanks(SplitFirst(commandText, ")")));
 }
 
-TXMLDocument::Node TCommandItem::Execute(TXMLDocument::Node cursor, const std::string& cellText) const
+TXMLDocument::Node TCommandItem::Execute(TXMLDocument::Node cursor, const std::string& cellText,
+                                         const TOutputOrigin* origin) const
 {
     switch (Kind) {
     case BeginItem:
-        if (TXMLDocument::NodeName(cursor) != Argument)
-            return TXMLDocument::AddChild(cursor, Argument);
+        if (TXMLDocument::NodeName(cursor) != Argument) {
+            TXMLDocument::Node child = TXMLDocument::AddChild(cursor, Argument);
+            MarkOrigin(child, origin);
+            return child;
+        }
         return cursor;
     case CreateDateItem:
-        AddDateItem(cursor, LocalToday());
+        AddDateItem(cursor, LocalToday(), origin);
         return cursor;
     case Content:
         TXMLDocument::SetText(cursor, cellText);
+        MarkOrigin(cursor, origin);
         return cursor;
     case EndItem:
         // The document element has no parent element: an EndItem naming the root keeps
@@ -54,6 +59,7 @@ TXMLDocument::Node TCommandItem::Execute(TXMLDocument::Node cursor, const std::s
         else
             TXMLDocument::SetAttribute(cursor, std::string_view(Argument).substr(0, equals),
                                        std::string_view(Argument).substr(equals + 1));
+        MarkOrigin(cursor, origin);
         return cursor;
     }
     default:
@@ -72,10 +78,11 @@ TExcelColItem::TExcelColItem(std::string column, std::string mappingText)
     }
 }
 
-TXMLDocument::Node TExcelColItem::Apply(TXMLDocument::Node cursor, const std::string& cellText) const
+TXMLDocument::Node TExcelColItem::Apply(TXMLDocument::Node cursor, const std::string& cellText,
+                                        const TOutputOrigin* origin) const
 {
     for (const TCommandItem& command : Commands)
-        cursor = command.Execute(cursor, cellText);
+        cursor = command.Execute(cursor, cellText, origin);
     return cursor;
 }
 
@@ -91,10 +98,14 @@ TDate LocalToday()
     return {local.tm_year + 1900, local.tm_mon + 1, local.tm_mday};
 }
 
-void AddDateItem(TXMLDocument::Node element, const TDate& date)
+void AddDateItem(TXMLDocument::Node element, const TDate& date, const TOutputOrigin* origin)
 {
     TXMLDocument::Node item = TXMLDocument::AddChild(element, "Date");
-    TXMLDocument::SetText(TXMLDocument::AddChild(item, "Year"), std::to_string(date.year));
-    TXMLDocument::SetText(TXMLDocument::AddChild(item, "Month"), std::to_string(date.month));
-    TXMLDocument::SetText(TXMLDocument::AddChild(item, "Day"), std::to_string(date.day));
+    MarkOrigin(item, origin);
+    const std::pair<const char*, int> parts[] = {{"Year", date.year}, {"Month", date.month}, {"Day", date.day}};
+    for (const auto& [name, value] : parts) {
+        TXMLDocument::Node part = TXMLDocument::AddChild(item, name);
+        TXMLDocument::SetText(part, std::to_string(value));
+        MarkOrigin(part, origin);
+    }
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "export/schemacheck.h"
 #include "common/xmldocument.h"
 
 #include <string>
@@ -14,8 +15,10 @@ public:
     explicit TCommandItem(std::string commandText);
 
     // Runs the command on the cursor element and returns the new cursor. A name the
-    // document refuses throws XmlError.
-    TXMLDocument::Node Execute(TXMLDocument::Node cursor, const std::string& cellText) const;
+    // document refuses throws XmlError. The elements it creates or fills are marked
+    // with origin (when given).
+    TXMLDocument::Node Execute(TXMLDocument::Node cursor, const std::string& cellText,
+                               const TOutputOrigin* origin = nullptr) const;
 
     int Kind = Unknown;
     std::string Argument;
@@ -27,7 +30,8 @@ public:
     TExcelColItem(std::string column, std::string mappingText);
 
     // Runs the commands in order, each on the cursor the previous one returned.
-    TXMLDocument::Node Apply(TXMLDocument::Node cursor, const std::string& cellText) const;
+    TXMLDocument::Node Apply(TXMLDocument::Node cursor, const std::string& cellText,
+                             const TOutputOrigin* origin = nullptr) const;
 
     std::string Column;
     std::vector<TCommandItem> Commands;
@@ -40,4 +44,4 @@ struct TDate {
 };
 TDate LocalToday();
 // Adds a "Date" element with "Year", "Month" and "Day" children as the element's last child.
-void AddDateItem(TXMLDocument::Node element, const TDate& date);
+void AddDateItem(TXMLDocument::Node element, const TDate& date, const TOutputOrigin* origin = nullptr);

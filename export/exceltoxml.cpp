@@ -1,10 +1,13 @@
 #include "export/exceltoxml.h"
 
-#include "export/atomicfile.h"
+#include "common/atomicfile.h"
+#include "common/pathtext.h"
 #include "export/inifile.h"
 #include "export/textcodec.h"
 #include "export/textrules.h"
 
+#include <cstdio>
+#include <filesystem>
 #include <optional>
 #include <stdexcept>
 
@@ -30,6 +33,57 @@ private:
     TXMLDocument& document_;
 };
 
+// Shows a workbook's failure in its own words (the window has no other place for it),
+// then ends the workbook with it.
+[[noreturn]] void FailWorkbook(Frontend& ui, const std::string& workbook, const std::string& text)
+{
+    ui.Warning(workbook, text);
+    throw std::runtime_error(text);
+}
+
+// A name as a message can show it: control characters as \xNN.
+std::string EscapedForMessage(const std::string& text)
+{
+    std::string out;
+    for (char c : text) {
+        if (static_cast<unsigned char>(c) < 0x20) {
+            char code[8];
+            std::snprintf(code, sizeof code, "\\x%02X", static_cast<unsigned>(static_cast<unsigned char>(c)));
+            out += code;
+        } else {
+            out += c;
+        }
+    }
+    return out;
+}
+
+// A control file named on a data sheet must lie in the data folder or below it: a
+// relative name without a step up ("..") and without a NUL character.
+bool InsideDataFolder(const std::string& name)
+{
+    if (name.find('\0') != std::string::npos)
+        return false;
+    const std::filesystem::path path = PathFromUtf8(name);
+    if (path.has_root_name() || path.has_root_directory())
+        return false;
+    for (const auto& part : path.lexically_normal())
+        if (part == "..")
+            return false;
+    return true;
+}
+
+// Discards the document when the text has been made from it, however that ends.
+class DiscardOnExit {
+public:
+    explicit DiscardOnExit(TXMLDocument& document) : document_(document) {}
+    ~DiscardOnExit() { document_.SetActive(false); }
+    DiscardOnExit(const DiscardOnExit&) = delete;
+    DiscardOnExit& operator=(const DiscardOnExit&) = delete;
+
+private:
+    TXMLDocument& document_;
+};
+
 int ReadEncoding(const std::string& text)
 {
     std::optional<int> value = ParseInteger(text);
@@ -50,6 +104,9 @@ void TExcelToXML::Convert(TExcelApp& app, const std::string& workbookName, int w
     sheet.Open(app, workbookName, workbookIndex, 1);
     RootName = sheet.GetCellText("A1");
     FileName = sheet.GetCellText("A2");
+    if (FileName.find('\0') != std::string::npos)
+        FailWorkbook(ui_, workbookName, "A kimeneti fájl neve (" + sheet.SheetName +
+                                            " munkalap, A2) NUL karaktert tartalmaz, a munkafüzetből nem készül fájl.");
     Encoding = ReadEncoding(sheet.GetCellText("A3"));
     Formats.clear();
 
@@ -64,8 +121,20 @@ void TExcelToXML::Convert(TExcelApp& app, const std::string& workbookName, int w
         std::string version = sheet.GetCellText("B1");
         if (controlFile.empty())
             continue;
+        if (!InsideDataFolder(controlFile))
+            FailWorkbook(ui_, workbookName,
+                         "A(z) " + sheet.SheetName + " munkalap vezérlőfájlja (A1: \"" + EscapedForMessage(controlFile) +
+                             "\") nem a vezérlőfájlok mappájában vagy annak almappájában van, ezért nem olvasható be; "
+                             "a munkafüzetből nem készül fájl.");
         if (ReadControlFile(ui_.DataFolder() + controlFile, version) != 0)
             continue;
+        if (Columns.empty())
+            ui_.Warning(ControlFileName, "A vezérlőfájlból egyetlen oszlop sem olvasható ki (a fájl hiányzik, üres, "
+                                         "olvashatatlan, vagy a [MAIN] COLS kulcsa üres), ezért a(z) " +
+                                             sheet.SheetName + " munkalapról semmi sem kerül az XML-be (" +
+                                             workbookName + ").");
+        TakeSchema(ControlSchema);
+        origins_.BeginSheet(sheet.SheetName);
         ui_.SetStatus(1, sheet.SheetName);
         ui_.ProcessMessages();
         cursor = ScanRows(sheet, cursor);
@@ -80,7 +149,43 @@ void TExcelToXML::Convert(TExcelApp& app, const std::string& workbookName, int w
     }
 
     std::string text = WriteXML();
+    if (!logShown_)
+        ui_.SetLogText(text);
+}
+
+void TExcelToXML::TakeSchema(const std::string& name)
+{
+    if (name.empty() || !ui_.OutputSchema().empty())
+        return;
+    if (SchemaName.empty())
+        SchemaName = name;
+    else if (name != SchemaName)
+        throw std::runtime_error("A munkafüzet vezérlőfájljai különböző sémát neveznek meg: " + SchemaName + " és " +
+                                 name);
+}
+
+std::string TExcelToXML::SchemaPath() const
+{
+    std::string chosen = ui_.OutputSchema();
+    if (!chosen.empty() || SchemaName.empty())
+        return chosen;
+    return ResolveSchemaPath(ui_.DataFolder(), SchemaName);
+}
+
+bool TExcelToXML::OutputAccepted(const std::string& text)
+{
+    std::string path = SchemaPath();
+    if (path.empty())
+        return true;
+    TXmlSchema schema(path);
+    TXMLDocument& document = ui_.Document();
+    TOutputCheck check = CheckOutput(schema, text, document.Active() ? document.DocumentElement() : nullptr);
+    if (check.count == 0)
+        return true;
+    // The user sees the output above the problems before answering.
     ui_.SetLogText(text);
+    logShown_ = true;
+    return ui_.KeepInvalidOutput(check.lines, check.count);
 }
 
 TXMLDocument::Node TExcelToXML::ScanRows(TExcelSheet& sheet, TXMLDocument::Node cursor)
@@ -92,11 +197,19 @@ TXMLDocument::Node TExcelToXML::ScanRows(TExcelSheet& sheet, TXMLDocument::Node 
         ui_.SetStatus(2, rowText);
         ui_.ProcessMessages();
         bool empty = true;
+        const TOutputOrigin* origin = nullptr;
         for (const TExcelColItem& column : Columns) {
             std::string text = sheet.GetCellText(column.Column + rowText);
             if (!text.empty()) {
                 empty = false;
-                cursor = column.Apply(cursor, text);
+                if (std::optional<NonXmlCharacter> bad = FindNonXmlCharacter(text))
+                    FailWorkbook(ui_, sheet.WorkbookName,
+                                 "A(z) " + sheet.SheetName + " munkalap " + column.Column + rowText +
+                                     " cellájában olyan karakter áll (" + DescribeCharacter(*bad) +
+                                     "), amelyet az XML 1.0 nem enged meg; a munkafüzetből nem készül fájl.");
+                if (!origin)
+                    origin = origins_.Add(row);
+                cursor = column.Apply(cursor, text, origin);
             }
         }
         emptyRun = empty ? emptyRun + 1 : 0;
@@ -107,6 +220,7 @@ TXMLDocument::Node TExcelToXML::ScanRows(TExcelSheet& sheet, TXMLDocument::Node 
 int TExcelToXML::ReadControlFile(const std::string& fileName, const std::string& version)
 {
     ControlFileName = fileName;
+    ControlSchema.clear();
     Columns.clear();
     try {
         TIniFile ini(fileName);
@@ -114,6 +228,7 @@ int TExcelToXML::ReadControlFile(const std::string& fileName, const std::string&
             ui_.Warning(fileName, VersionMismatchMessage);
             return 1;
         }
+        ControlSchema = ini.ReadString("MAIN", "SCHEMA", "");
         const std::string cols = ini.ReadString("MAIN", "COLS", "");
         std::string_view rest = cols;
         while (!rest.empty()) {
@@ -132,8 +247,8 @@ int TExcelToXML::ReadControlFile(const std::string& fileName, const std::string&
 std::string TExcelToXML::WriteXML()
 {
     TXMLDocument& document = ui_.Document();
+    DiscardOnExit discard(document);
     std::string text = document.Serialize();
-    document.SetActive(false);
 
     text = ExpandConstantText(std::move(text));
     if (text.find("<?xml") == std::string::npos)
@@ -144,10 +259,22 @@ std::string TExcelToXML::WriteXML()
     if (Encoding != 0)
         text = Iso88592ToUtf8(Utf8ToIso88592(text));
     text = LayoutPasses(text, Encoding);
+    const std::string bytes = Encoding == 0 ? EncodeUtf8(text) : Utf8ToIso88592(text);
+    // Constant texts go in as raw markup: only a well-formed result is written.
+    if (std::string problem = TXMLDocument::WellFormednessProblem(bytes); !problem.empty())
+        FailWorkbook(ui_, FileName,
+                     "A kimenet nem lenne jól formált XML (" + problem + "; a vezérlőfájl állandó szövegei: " +
+                         ControlFileName + "), ezért nem készül fájl: " + FileName);
 
+    if (!OutputAccepted(text)) {
+        FileName.clear();
+        return text;
+    }
     FileName = ui_.AskSaveFileName(FileName).value_or("");
-    if (!FileName.empty())
-        WriteFileAtomically(FileName, Encoding == 0 ? EncodeUtf8(text) : Utf8ToIso88592(text));
+    if (!FileName.empty()) {
+        WriteFileAtomically(FileName, bytes);
+        ui_.FileWritten(FileName);
+    }
     return text;
 }
 

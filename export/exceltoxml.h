@@ -4,6 +4,7 @@
 #include "host/excelsheet.h"
 #include "export/formatitem.h"
 #include "common/frontend.h"
+#include "export/schemacheck.h"
 
 #include <string>
 #include <vector>
@@ -42,9 +43,21 @@ public:
     int Encoding = 0;
     std::vector<TExcelColItem> Columns;
     std::vector<TFormatItem> Formats;
+    // MAIN/SCHEMA of the control file read last: the schema the output must follow,
+    // a file inside the data folder; empty when the file names none.
+    std::string ControlSchema;
+    // The schema of this workbook: the first one its control files name.
+    std::string SchemaName;
 
 private:
     TXMLDocument::Node ScanRows(TExcelSheet& sheet, TXMLDocument::Node cursor);
+    void TakeSchema(const std::string& name);
+    std::string SchemaPath() const;
+    // False when the output breaks its schema and is not to be saved.
+    bool OutputAccepted(const std::string& text);
+
+    TOutputOrigins origins_;
+    bool logShown_ = false;
 
     Frontend& ui_;
 };

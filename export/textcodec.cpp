@@ -1,6 +1,7 @@
 #include "export/textcodec.h"
 
 #include <array>
+#include <cstdio>
 
 namespace {
 
@@ -161,6 +162,45 @@ void AppendUtf8(std::string& out, char32_t c)
         out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
         out += static_cast<char>(0x80 | (c & 0x3F));
     }
+}
+
+std::optional<NonXmlCharacter> FindNonXmlCharacter(std::string_view text)
+{
+    size_t pos = 0;
+    while (pos < text.size()) {
+        const size_t start = pos;
+        const auto lead = static_cast<unsigned char>(text[pos]);
+        if (lead < 0x80) {
+            ++pos;
+            if (lead < 0x20 && lead != '\t' && lead != '\n' && lead != '\r')
+                return NonXmlCharacter{start, lead, false};
+            continue;
+        }
+        // A surrogate written as three bytes (what a lone UTF-16 surrogate becomes).
+        if (lead == 0xED && pos + 2 < text.size() && (static_cast<unsigned char>(text[pos + 1]) & 0xE0) == 0xA0 &&
+            (static_cast<unsigned char>(text[pos + 2]) & 0xC0) == 0x80) {
+            char32_t c = 0xD000 | ((static_cast<unsigned char>(text[pos + 1]) & 0x3F) << 6) |
+                         (static_cast<unsigned char>(text[pos + 2]) & 0x3F);
+            return NonXmlCharacter{start, c, false};
+        }
+        bool valid;
+        char32_t c = DecodeOne(text, pos, valid);
+        if (!valid)
+            return NonXmlCharacter{start, lead, true};
+        if (c == 0xFFFE || c == 0xFFFF)
+            return NonXmlCharacter{start, c, false};
+    }
+    return std::nullopt;
+}
+
+std::string DescribeCharacter(const NonXmlCharacter& character)
+{
+    char text[16];
+    if (character.malformed)
+        std::snprintf(text, sizeof text, "a 0x%02X bájt", static_cast<unsigned>(character.codePoint));
+    else
+        std::snprintf(text, sizeof text, "U+%04X", static_cast<unsigned>(character.codePoint));
+    return text;
 }
 
 bool IsValidUtf8(std::string_view text)

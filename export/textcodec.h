@@ -1,5 +1,6 @@
 #pragma once
 
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -14,6 +15,19 @@ char32_t NextCodePoint(std::string_view text, size_t& pos);
 void AppendUtf8(std::string& out, char32_t codePoint);
 
 bool IsValidUtf8(std::string_view text);
+
+// A character that XML 1.0 cannot carry: U+0000 to U+001F except tab, line feed and
+// carriage return; U+FFFE, U+FFFF; a surrogate (a lone one, sent as three UTF-8
+// bytes); or a byte that is no UTF-8 at all.
+struct NonXmlCharacter {
+    size_t offset = 0;         // where it starts in the text
+    char32_t codePoint = 0;    // the character, or the byte when malformed
+    bool malformed = false;    // not UTF-8 at all
+};
+// The first such character of a UTF-8 text; nullopt when there is none.
+std::optional<NonXmlCharacter> FindNonXmlCharacter(std::string_view text);
+// How a message names it: "U+0001", "U+D800", "a 0xFF bájt".
+std::string DescribeCharacter(const NonXmlCharacter& character);
 
 // The bytes of a text as UTF-8 without a byte order mark. From UTF-16, a surrogate
 // pair is one character and a lone surrogate becomes U+FFFD; from UTF-8, every

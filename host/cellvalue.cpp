@@ -7,18 +7,23 @@
 
 namespace {
 
+// Every finite number as a plain decimal, never in exponent form: a whole number with
+// all its digits (100000, 2^60 exactly), any other with the fewest digits after the
+// point that still read back to the same value (0.0000001). A reader of the XML file
+// or of the cell gets the digits a person would write.
 std::string NumberText(double value)
 {
     if (!std::isfinite(value))
         throw HostError("a cellában olyan szám van, amely nem írható le szövegként");
     if (value == 0)
         return "0";  // also for -0
-    char buffer[64];
-    auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
-    std::string text(buffer, result.ptr);
-    // to_chars may choose exponent notation for very large or small values; keep it,
-    // it is still the shortest text that reads back to the same value.
-    return text;
+    // Longest cases: the largest double has 309 digits, the smallest subnormal
+    // 0.(323 zeros)5 has 326 characters; a sign may come in front.
+    char buffer[400];
+    char* const end = buffer + sizeof buffer;
+    const auto result = value == std::trunc(value) ? std::to_chars(buffer, end, value, std::chars_format::fixed, 0)
+                                                   : std::to_chars(buffer, end, value, std::chars_format::fixed);
+    return std::string(buffer, result.ptr);
 }
 
 bool IsPlainDecimal(std::string_view text)

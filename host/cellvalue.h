@@ -5,8 +5,9 @@
 #include <string>
 #include <string_view>
 
-// The text a cell value stands for: "" for an empty cell, digits for a whole number,
-// the shortest round-tripping text with "." for other numbers, ISO dates, TRUE/FALSE.
+// The text a cell value stands for: "" for an empty cell, all the digits of a whole
+// number, the shortest plain decimal with "." that reads back to the same value for
+// other numbers (never an exponent), ISO dates, TRUE/FALSE.
 // An error value has no text: throws HostError.
 std::string CellValueText(const CellValue& value);
 

@@ -177,13 +177,15 @@ std::string TExcelSheet::GetCellText(std::string_view cellName)
             throw HostError("nincs ilyen cella");
         value = readAhead_.Read(*sheet_, address.row, address.column);
     } catch (...) {
-        ShowCellError(cellName);
         // An unreadable cell reads as empty only while its worksheet still answers.
         // Once the workbook is closed or the office has ended, every later cell would
-        // read as empty too, and a caller would take the rest of the sheet for its end.
+        // read as empty too, and a caller would take the rest of the sheet for its end;
+        // nor is the cell at fault then ("Hibás cella!"): the message says what happened.
         if (sheet_ && !SheetAnswers())
             throw HostError("A munkalap már nem érhető el (a munkafüzetet bezárták, vagy a táblázatkezelő leállt): " +
-                            WorkbookName + " " + SheetName);
+                            WorkbookName + " " + SheetName + ", a(z) " + std::string(cellName) +
+                            " cella olvasása közben");
+        ShowCellError(cellName);
         return {};
     }
     try {

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 const char* const ImportControlFileName = "XMLToExcel.xml";
+const char* const DataSchemaAttribute = "Schema";
 
 namespace {
 
@@ -185,6 +186,7 @@ TXMLToExcelControl::TXMLToExcelControl(Frontend& ui)
 {
     const std::string path = ui.DataFolder() + ImportControlFileName;
     ActiveDocument document(ui.Document(), path);
+    Schema = TXMLDocument::Attribute(ui.Document().DocumentElement(), DataSchemaAttribute).value_or("");
     try {
         for (Node child : TXMLDocument::ChildNodes(ui.Document().DocumentElement())) {
             if (!IsElementNamed(child, "DBItem"))
@@ -291,14 +293,14 @@ bool TXMLToExcelSubItem::MatchElement(Node element, TExcelSheet& sheet, std::str
             return false;
     }
     SetRows(*this, Row);
-    if (Col >= 0 && TXMLDocument::IsTextElement(element)) {
-        std::string text = TXMLDocument::Text(element);
+    // Entity references in the text are expanded as in attribute values.
+    if (std::optional<std::string> text = Col >= 0 ? TXMLDocument::ElementText(element) : std::nullopt) {
         if (ColIncrement)
-            sheet.SetCellText(Row, Col + ColCount++, text);
+            sheet.SetCellText(Row, Col + ColCount++, *text);
         else
-            sheet.SetCellText(Row, Col, text);
+            sheet.SetCellText(Row, Col, *text);
         if (Echo)
-            echoText = text;
+            echoText = *text;
     }
     TransferContent(*this, element, sheet, echoText);
     Row = LastRow(*this);

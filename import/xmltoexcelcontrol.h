@@ -19,6 +19,7 @@ public:
 };
 
 extern const char* const ImportControlFileName;  // "XMLToExcel.xml"
+extern const char* const DataSchemaAttribute;    // "Schema", on the control file's root element
 
 // Copies one XML attribute of an element into one column.
 class TXMLToExcelAttribute {
@@ -91,6 +92,9 @@ public:
     void TransferFile(const std::string& fileName, TExcelApp& host);
 
     std::vector<TXMLToExcelDBItem> DBItems;
+    // The XML Schema of the data files: the root element's "Schema" attribute, a file
+    // inside the data folder; empty when the control file names none.
+    std::string Schema;
     // The last text echoed while the current top-level element was written.
     std::string EchoText;
 

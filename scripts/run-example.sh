@@ -5,7 +5,10 @@
 #      (ISO-8859-2 output) become out/example/nyilvantartas.xml and nyilvantartas-latin2.xml;
 #   2. XML->Excel: examples/szamlak.xml fills a copy of examples/import-munkafuzet.xlsx,
 #      stored as out/example/import-munkafuzet.xlsx (the original stays as it is).
-# The control files are in examples/data. Environment: KORVEX_BUILD (the build folder,
+# The control files are in examples/data and are checked first (korvex-cli check); the
+# export's output follows examples/data/nyilvantartas.xsd (SCHEMA in the .ini files),
+# the import's data file examples/data/szamlak.xsd (Schema of XMLToExcel.xml), both
+# validated on the way. Environment: KORVEX_BUILD (the build folder,
 # default build), OUT (the output folder, default out/example).
 set -eu
 cd "$(dirname "$0")/.."
@@ -21,6 +24,11 @@ fi
 mkdir -p "$out"
 rm -f "$out/nyilvantartas.xml" "$out/nyilvantartas-latin2.xml" "$out/import-munkafuzet.xlsx"
 
+echo "=== Control files: korvex-cli check --data-folder examples/data"
+"$cli" check --data-folder examples/data
+echo "no problems"
+
+echo
 echo "=== Excel->XML: examples/peldak.xlsx, examples/peldak-latin2.xlsx -> $out/"
 "$cli" export --data-folder examples/data \
     --open examples/peldak.xlsx --open examples/peldak-latin2.xlsx --output-dir "$out"

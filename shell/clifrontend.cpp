@@ -3,20 +3,34 @@
 #include "common/pathtext.h"
 
 #include <filesystem>
+#include <map>
 #include <ostream>
 
 std::atomic<bool> TCliFrontend::Interrupted{false};
 
 namespace fs = std::filesystem;
 
-std::string ResolveOutputPath(const std::string& proposed, const std::string& outputDir,
-                              const std::string& workbookFullName)
+std::optional<std::string> ResolveOutputPath(const std::string& proposed, const std::string& outputDir,
+                                             const std::string& workbookFullName)
 {
     fs::path name = PathFromUtf8(proposed);
-    if (proposed.empty() || name.is_absolute())
+    if (proposed.empty())
         return proposed;
-    fs::path base = !outputDir.empty() ? PathFromUtf8(outputDir) : PathFromUtf8(workbookFullName).parent_path();
-    return Utf8FromPath((base / name).lexically_normal());
+    if (outputDir.empty()) {
+        if (name.is_absolute())
+            return proposed;
+        return Utf8FromPath((PathFromUtf8(workbookFullName).parent_path() / name).lexically_normal());
+    }
+    // Checked on absolute paths; a relative folder gives a relative name, as it was given.
+    std::error_code error;
+    fs::path base = fs::absolute(PathFromUtf8(outputDir), error).lexically_normal();
+    if (error)
+        base = PathFromUtf8(outputDir).lexically_normal();
+    fs::path target = (name.is_absolute() ? name : base / name).lexically_normal();
+    fs::path inside = target.lexically_relative(base);
+    if (inside.empty() || inside == "." || *inside.begin() == ".." || target.filename().empty())
+        return std::nullopt;
+    return Utf8FromPath(name.is_absolute() ? target : (PathFromUtf8(outputDir) / inside).lexically_normal());
 }
 
 TCliFrontend::TCliFrontend(const CliOptions& options, std::string dataFolder, std::ostream& out,
@@ -79,10 +93,8 @@ void TCliFrontend::SetLogText(std::string_view text)
 
 void TCliFrontend::SetStatus(int panel, std::string_view text)
 {
-    if (panel == 0) {
-        WrittenFiles();  // the previous workbook went through
+    if (panel == 0)
         workbook_ = std::string(text);
-    }
     else if (panel == 1)
         sheet_ = std::string(text);
     else if (panel == 2 && progress_) {
@@ -103,25 +115,70 @@ void TCliFrontend::Warning(std::string_view caption, std::string_view text)
     err_ << caption << ": " << text << '\n' << std::flush;
 }
 
+namespace {
+
+std::string LeavesFolderMessage(const std::string& workbook, const std::string& proposed, const std::string& folder)
+{
+    return "A(z) " + workbook + " munkafüzet kimeneti fájlja (A2: \"" + proposed + "\") kivezetne a --output-dir mappából (" +
+           folder + "), ezért nem készül el / the output file of " + workbook + " would leave the --output-dir folder";
+}
+
+// The same file however it is named (a symbolic link, a folder reached twice).
+fs::path Identity(const std::string& path)
+{
+    std::error_code error;
+    fs::path identity = fs::weakly_canonical(PathFromUtf8(path), error);
+    return error ? PathFromUtf8(path) : identity;
+}
+
+}  // namespace
+
+bool TCliFrontend::AcceptOutputPlan(const std::vector<std::pair<std::string, std::string>>& proposed)
+{
+    std::map<fs::path, std::string> owners;  // output file -> workbook
+    for (const auto& [workbook, name] : proposed) {
+        if (name.find('\0') != std::string::npos) {
+            Warning(Caption(), "A(z) " + workbook + " munkafüzet kimeneti fájlneve (A2) NUL karaktert tartalmaz; "
+                               "a kivitel nem indul el / the output file name of " + workbook + " holds a NUL character");
+            return false;
+        }
+        std::optional<std::string> path = ResolveOutputPath(name, options_.outputDir, workbook);
+        if (!path) {
+            Warning(Caption(), LeavesFolderMessage(workbook, name, options_.outputDir) +
+                                   "; a kivitel nem indul el / nothing is exported");
+            return false;
+        }
+        if (path->empty())
+            continue;
+        auto [owner, added] = owners.emplace(Identity(*path), workbook);
+        if (!added) {
+            Warning(Caption(), "A(z) " + owner->second + " és a(z) " + workbook + " munkafüzet ugyanabba a fájlba írna (" +
+                                   *path + "); a kivitel nem indul el / two workbooks would write the same file");
+            return false;
+        }
+    }
+    return true;
+}
+
 std::optional<std::string> TCliFrontend::AskSaveFileName(std::string_view proposed)
 {
-    std::string path = ResolveOutputPath(std::string(proposed), options_.outputDir, workbook_);
-    if (path.empty()) {
+    std::optional<std::string> path = ResolveOutputPath(std::string(proposed), options_.outputDir, workbook_);
+    if (!path) {
+        Warning(Caption(), LeavesFolderMessage(workbook_, std::string(proposed), options_.outputDir));
+        return std::nullopt;
+    }
+    if (path->empty()) {
         // The window would show an empty save dialog; here nobody can fill it in.
         Warning(Caption(), "Nincs kimeneti fájlnév az első munkalap A2 cellájában / no output file name in cell A2: " +
                                workbook_);
         return std::nullopt;
     }
-    pending_ = path;
     return path;
 }
 
-std::vector<std::string> TCliFrontend::WrittenFiles()
+void TCliFrontend::FileWritten(std::string_view path)
 {
-    if (!pending_.empty())
-        written_.push_back(std::move(pending_));
-    pending_.clear();
-    return written_;
+    written_.emplace_back(path);
 }
 
 std::vector<std::string> TCliFrontend::AskDataFiles()
@@ -154,9 +211,34 @@ void TCliFrontend::WorkbookFailed(std::string_view workbookName, std::string_vie
 {
     EndProgress();
     failed_ = true;
-    pending_.clear();
+    if (Interrupted)
+        return;  // the run ends with "Megszakítva / interrupted", not with a reason that follows from it
     err_ << "Hiba / failed: " << workbookName;
     if (!reason.empty())
         err_ << ": " << reason;
     err_ << '\n' << std::flush;
+}
+
+std::string TCliFrontend::OutputSchema() const
+{
+    if (options_.schemaFile.empty())
+        return {};
+    std::error_code error;
+    fs::path full = fs::absolute(PathFromUtf8(options_.schemaFile), error);
+    return error ? options_.schemaFile : Utf8FromPath(full.lexically_normal());
+}
+
+bool TCliFrontend::KeepInvalidOutput(const std::vector<std::string>& problems, long count)
+{
+    EndProgress();
+    err_ << workbook_ << ": a kimenet " << count << " helyen nem felel meg a sémának / the output breaks its schema in "
+         << count << " places\n";
+    for (const std::string& problem : problems)
+        err_ << "  " << problem << '\n';
+    if (!options_.keepInvalid) {
+        failed_ = true;
+        err_ << "Nincs kiírva (--keep-invalid nélkül) / not written (no --keep-invalid): " << workbook_ << '\n';
+    }
+    err_ << std::flush;
+    return options_.keepInvalid;
 }

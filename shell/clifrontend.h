@@ -6,6 +6,7 @@
 
 #include <atomic>
 #include <iosfwd>
+#include <optional>
 #include <string>
 
 // The engine's window onto a terminal: the log goes to stdout, warnings and progress to
@@ -31,16 +32,24 @@ public:
     void SetBusy(bool) override {}
     void Warning(std::string_view caption, std::string_view text) override;
     std::optional<std::string> AskSaveFileName(std::string_view proposed) override;
+    // Refuses the export before anything is written when an output file would leave
+    // --output-dir, holds a NUL character, or is named by two workbooks.
+    bool WantsOutputPlan() const override { return true; }
+    bool AcceptOutputPlan(const std::vector<std::pair<std::string, std::string>>& proposed) override;
+    void FileWritten(std::string_view path) override;
     // The data files of the command line, as full paths (the log shows full paths).
     std::vector<std::string> AskDataFiles() override;
     std::optional<std::vector<bool>> SelectWorkbooks(const std::vector<std::string>& names) override;
     void WorkbookFailed(std::string_view workbookName, std::string_view reason) override;
+    // --schema, as a full path.
+    std::string OutputSchema() const override;
+    // The problems go to stderr; the output is written only with --keep-invalid.
+    bool KeepInvalidOutput(const std::vector<std::string>& problems, long count) override;
 
     // Finishes the progress line, if one is shown.
     void EndProgress();
-    // The files the export has written: the answered save names of the workbooks that
-    // did not fail afterwards.
-    std::vector<std::string> WrittenFiles();
+    // The files the export has written, in order.
+    const std::vector<std::string>& WrittenFiles() const { return written_; }
 
 private:
     const CliOptions& options_;
@@ -52,12 +61,13 @@ private:
     bool failed_ = false;
     std::string workbook_;  // status panel 0: the workbook being converted
     std::string sheet_;     // status panel 1
-    std::string pending_;   // the save name of the workbook being converted
     std::vector<std::string> written_;
     TXMLDocument document_;
 };
 
-// Where the export writes a proposed output name: absolute names as they are; relative
-// ones below outputDir when given, otherwise beside the workbook.
-std::string ResolveOutputPath(const std::string& proposed, const std::string& outputDir,
-                              const std::string& workbookFullName);
+// Where the export writes a proposed output name. With outputDir it lands inside that
+// folder: relative names below it; a name that would leave it (absolute elsewhere, or
+// through "..") gives nullopt. Without outputDir absolute names stay as they are and
+// relative ones go beside the workbook. An empty name stays empty.
+std::optional<std::string> ResolveOutputPath(const std::string& proposed, const std::string& outputDir,
+                                             const std::string& workbookFullName);

@@ -1,5 +1,6 @@
 // korvex-cli: the two menu commands without windows, for batch jobs and scheduled runs.
 
+#include "shell/checkcommand.h"
 #include "shell/clifrontend.h"
 #include "shell/clioptions.h"
 #include "shell/cliplatform.h"
@@ -71,8 +72,8 @@ void RunImport(TCliFrontend& ui, const CliOptions& options, const HostConnector&
         Note("A munkafüzetek a hiba miatt nincsenek mentve / the workbooks were not saved because of the failure");
         return;
     }
-    std::vector<std::string> stored = office ? office->Store(options.workbooks, options.saveAsDir)
-                                             : StoreRunningWorkbooks(options.workbooks, options.saveAsDir);
+    std::vector<std::string> stored = office ? office->Store(options.workbooks, options.saveAsDir, options.force)
+                                             : StoreRunningWorkbooks(options.workbooks, options.saveAsDir, options.force);
     for (const std::string& path : stored)
         Note("Mentve / saved: " + path);
 }
@@ -134,6 +135,8 @@ int main(int argc, char* argv[])
         std::cout << CliHelpText;
         return 0;
     }
+    if (options.command == CliOptions::Command::Check)
+        return RunCheck(options.checkFiles, ChosenDataFolder(options), std::cout, std::cerr);
     CatchInterrupts();
     return Run(options);
 }

@@ -12,7 +12,7 @@ public:
 
 // The parsed command line of korvex-cli.
 struct CliOptions {
-    enum class Command { Export, Import, Help };
+    enum class Command { Export, Import, Check, Help };
 
     Command command = Command::Help;
     std::string dataFolder;              // empty: the default data folder
@@ -21,7 +21,11 @@ struct CliOptions {
     std::string outputDir;               // export: where relative A2 names land
     bool save = false;                   // import: store the workbooks in place
     std::string saveAsDir;               // import: store copies here
+    bool force = false;                  // import: store over lock files and existing copies
     std::vector<std::string> dataFiles;  // import: the XML data files, in order
+    std::string schemaFile;              // export: the schema of every workbook's output
+    bool keepInvalid = false;            // export: write output that breaks its schema
+    std::vector<std::string> checkFiles; // check: control files; empty = those of the data folder
 };
 
 // Throws CliUsageError for anything that is not a valid command line.

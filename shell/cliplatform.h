@@ -39,7 +39,8 @@ public:
     virtual void Open(const std::string& file) = 0;
     virtual HostConnector Connector() const = 0;
     // See StoreRunningWorkbooks.
-    virtual std::vector<std::string> Store(const std::vector<int>& positions, const std::string& saveAsDir) = 0;
+    virtual std::vector<std::string> Store(const std::vector<int>& positions, const std::string& saveAsDir,
+                                           bool force) = 0;
 };
 
 // The name shown while it starts ("LibreOffice", "Excel").
@@ -49,5 +50,9 @@ std::unique_ptr<PrivateOffice> StartPrivateOffice(std::function<bool()> cancelle
 
 // Stores workbooks of the running application: those at the given 1-based positions,
 // or every one when positions is empty; in place, or as copies in saveAsDir under their
-// file names; atomically, in the format they were loaded in. Returns the paths written.
-std::vector<std::string> StoreRunningWorkbooks(const std::vector<int>& positions, const std::string& saveAsDir);
+// file names; atomically, in the format they were loaded in. Unless force is set, nothing
+// is stored when a target is open elsewhere (the application's owner file of another
+// user or office is there) or when saveAsDir would replace an existing file. Returns the
+// paths written.
+std::vector<std::string> StoreRunningWorkbooks(const std::vector<int>& positions, const std::string& saveAsDir,
+                                               bool force);

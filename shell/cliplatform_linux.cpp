@@ -46,9 +46,10 @@ public:
 
     void Open(const std::string& file) override { session_.Open(file); }
     HostConnector Connector() const override { return session_.Connector(); }
-    std::vector<std::string> Store(const std::vector<int>& positions, const std::string& saveAsDir) override
+    std::vector<std::string> Store(const std::vector<int>& positions, const std::string& saveAsDir,
+                                   bool force) override
     {
-        return StoreWorkbooks(session_.Connection(), positions, saveAsDir);
+        return StoreWorkbooks(session_.Connection(), positions, saveAsDir, force);
     }
 
 private:
@@ -103,7 +104,8 @@ std::unique_ptr<PrivateOffice> StartPrivateOffice(std::function<bool()> cancelle
     return std::make_unique<LibreOfficeSession>(start);
 }
 
-std::vector<std::string> StoreRunningWorkbooks(const std::vector<int>& positions, const std::string& saveAsDir)
+std::vector<std::string> StoreRunningWorkbooks(const std::vector<int>& positions, const std::string& saveAsDir,
+                                               bool force)
 {
-    return StoreWorkbooks(RunningOfficeConnection(), positions, saveAsDir);
+    return StoreWorkbooks(RunningOfficeConnection(), positions, saveAsDir, force);
 }

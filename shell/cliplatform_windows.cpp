@@ -68,9 +68,10 @@ public:
     {
         return [this] { return excel_.Connect(); };
     }
-    std::vector<std::string> Store(const std::vector<int>& positions, const std::string& saveAsDir) override
+    std::vector<std::string> Store(const std::vector<int>& positions, const std::string& saveAsDir,
+                                   bool force) override
     {
-        return excel_.Store(positions, saveAsDir);
+        return excel_.Store(positions, saveAsDir, force);
     }
 
 private:
@@ -131,7 +132,8 @@ std::unique_ptr<PrivateOffice> StartPrivateOffice(std::function<bool()>)
     return std::make_unique<ExcelSessionOffice>();
 }
 
-std::vector<std::string> StoreRunningWorkbooks(const std::vector<int>& positions, const std::string& saveAsDir)
+std::vector<std::string> StoreRunningWorkbooks(const std::vector<int>& positions, const std::string& saveAsDir,
+                                               bool force)
 {
-    return StoreExcelWorkbooks(positions, saveAsDir);
+    return StoreExcelWorkbooks(positions, saveAsDir, force);
 }

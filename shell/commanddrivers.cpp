@@ -1,15 +1,19 @@
 #include "shell/commanddrivers.h"
 
+#include "common/pathtext.h"
 #include "export/exceltoxml.h"
 #include "import/xmltoexcelcontrol.h"
+#include "import/datafilecheck.h"
 
 #include <exception>
+#include <filesystem>
 #include <memory>
 #include <string>
 #include <vector>
 
 const char* const NoWorkbookMessage = "Nincs excel fájl megnyitva, vagy az excel nem fogadóképes!";
 const char* const EndOfImportLine = "*** End ***";
+const char* const DataFolderMissingMessage = "A vezérlőfájlok mappája nem létezik, a parancs nem fut le: ";
 
 namespace {
 
@@ -23,6 +27,40 @@ private:
     Frontend& ui_;
 };
 
+// A data folder that is not there: both commands stop with a warning before they read
+// or write anything (an export would otherwise write empty documents over good files).
+bool DataFolderMissing(Frontend& ui)
+{
+    const std::string folder = ui.DataFolder();
+    std::error_code error;
+    if (std::filesystem::is_directory(PathFromUtf8(folder), error))
+        return false;
+    ui.Warning(ui.Caption(), DataFolderMissingMessage + folder);
+    return true;
+}
+
+// The proposed output file (A2) of every ticked workbook that has data sheets.
+std::vector<std::pair<std::string, std::string>> ProposedOutputs(TExcelApp& app, const std::vector<std::string>& names,
+                                                                 const std::vector<bool>& ticked)
+{
+    std::vector<std::pair<std::string, std::string>> proposed;
+    for (size_t j = 0; j < names.size() && j < ticked.size(); ++j) {
+        if (!ticked[j])
+            continue;
+        try {
+            const int index = static_cast<int>(j) + 1;
+            if (app.GetSheetCount(index) <= 1)
+                continue;
+            TExcelSheet sheet;
+            sheet.Open(app, names[j], index, 1);
+            proposed.emplace_back(names[j], sheet.GetCellText("A2"));
+        } catch (...) {
+            // The workbook fails in its own turn, with its own message.
+        }
+    }
+    return proposed;
+}
+
 }  // namespace
 
 void RunExcelToXML(Frontend& ui, const HostConnector& connect)
@@ -34,7 +72,9 @@ void RunExcelToXML(Frontend& ui, const HostConnector& connect)
         return;
     }
     std::optional<std::vector<bool>> ticked = ui.SelectWorkbooks(names);
-    if (!ticked)
+    if (!ticked || DataFolderMissing(ui))
+        return;
+    if (ui.WantsOutputPlan() && !ui.AcceptOutputPlan(ProposedOutputs(app, names, *ticked)))
         return;
     BusyGuard busy(ui);
     for (size_t j = 0; j < names.size(); ++j) {
@@ -62,8 +102,11 @@ void RunXMLToExcel(Frontend& ui, const HostConnector& connect)
     std::vector<std::string> files = ui.AskDataFiles();
     if (files.empty())
         return;
+    if (DataFolderMissing(ui))
+        return;
     TXMLToExcelControl control(ui);
     control.ResetRows();
+    std::unique_ptr<TXmlSchema> schema = LoadDataSchema(ui.DataFolder(), control.Schema);
 
     TExcelApp app(connect, &ui);
     std::vector<std::string> names;
@@ -91,6 +134,9 @@ void RunXMLToExcel(Frontend& ui, const HostConnector& connect)
     ui.SetLogText("");
     for (const std::string& file : files) {
         ui.AppendLog(file);
+        // A file that breaks its schema fails like a malformed one: before any cell.
+        if (schema)
+            CheckDataFile(*schema, file);
         control.TransferFile(file, app);
     }
     ui.AppendLog(EndOfImportLine);

@@ -17,3 +17,5 @@ void RunXMLToExcel(Frontend& ui, const HostConnector& connect);
 
 extern const char* const NoWorkbookMessage;  // "Nincs excel fájl megnyitva, ..."
 extern const char* const EndOfImportLine;    // "*** End ***"
+// Followed by the folder: the data folder does not exist (both commands stop).
+extern const char* const DataFolderMissingMessage;

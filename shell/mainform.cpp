@@ -3,6 +3,7 @@
 #include "shell/commanddrivers.h"
 #include "shell/datafolder.h"
 #include "host/excelsheetlist.h"
+#include "export/schemacheck.h"
 #include "ui_mainform.h"
 
 #include <QApplication>
@@ -185,4 +186,12 @@ void TMainForm::HelpClick()
             return;
         }
     }
+}
+
+bool TMainForm::KeepInvalidOutput(const std::vector<std::string>& problems, long count)
+{
+    for (const std::string& problem : problems)
+        AppendLog(problem);
+    return QMessageBox::question(this, Q(Caption()), Q(InvalidOutputQuestion(count)),
+                                 QMessageBox::Yes | QMessageBox::No, QMessageBox::No) == QMessageBox::Yes;
 }

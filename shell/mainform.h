@@ -43,6 +43,8 @@ public:
     std::optional<std::string> AskSaveFileName(std::string_view proposed) override;
     std::vector<std::string> AskDataFiles() override;
     std::optional<std::vector<bool>> SelectWorkbooks(const std::vector<std::string>& names) override;
+    // The problems go to the log; the user decides whether to save all the same.
+    bool KeepInvalidOutput(const std::vector<std::string>& problems, long count) override;
 
     TXMLDocument XMLDocument;
 

@@ -617,7 +617,7 @@ void SaveCopyAtomically(const Dispatch& workbook, const fs::path& target)
 }
 
 std::vector<std::string> StoreWorkbooksOf(const Dispatch& application, const std::vector<int>& positions,
-                                          const std::string& saveAsDir)
+                                          const std::string& saveAsDir, bool force)
 {
     const int count = IntegerOf(Count(application.Object(L"Workbooks")), "Workbooks.Count");
     std::vector<int> chosen = positions;
@@ -643,6 +643,16 @@ std::vector<std::string> StoreWorkbooksOf(const Dispatch& application, const std
         if (!targets.insert(key).second)
             throw HostError("Két munkafüzet ugyanabba a fájlba kerülne: " + Utf8FromPath(target));
         plan.emplace_back(position, std::move(target));
+    }
+    // A copy does not replace a file that is there already. In place, Excel's own Save
+    // holds the file: another user's copy opens read-only and its Save fails by itself.
+    if (!force && !saveAsDir.empty()) {
+        for (const auto& [position, target] : plan) {
+            std::error_code error;
+            if (fs::exists(fs::symlink_status(target, error)))
+                throw HostError("A fájl már létezik, Korvex nem írja felül (--force: mégis): " + Utf8FromPath(target) +
+                                " (munkafüzet: " + std::to_string(position) + ".)");
+        }
     }
     std::vector<std::string> written;
     for (const auto& [position, target] : plan) {
@@ -689,13 +699,14 @@ std::shared_ptr<HostBackend> ConnectExcel()
     return std::make_shared<ExcelHost>(session);
 }
 
-std::vector<std::string> StoreExcelWorkbooks(const std::vector<int>& positions, const std::string& saveAsDir)
+std::vector<std::string> StoreExcelWorkbooks(const std::vector<int>& positions, const std::string& saveAsDir,
+                                             bool force)
 {
     ComApartment apartment;
     Dispatch application = RunningExcel();
     if (!application.Held())
         throw HostError("Az Excel nem érhető el");
-    return StoreWorkbooksOf(application, positions, saveAsDir);
+    return StoreWorkbooksOf(application, positions, saveAsDir, force);
 }
 
 struct PrivateExcel::Impl {
@@ -750,9 +761,10 @@ std::shared_ptr<HostBackend> PrivateExcel::Connect() const
     return std::make_shared<ExcelHost>(impl_->session);
 }
 
-std::vector<std::string> PrivateExcel::Store(const std::vector<int>& positions, const std::string& saveAsDir)
+std::vector<std::string> PrivateExcel::Store(const std::vector<int>& positions, const std::string& saveAsDir,
+                                             bool force)
 {
-    return StoreWorkbooksOf(impl_->session->application, positions, saveAsDir);
+    return StoreWorkbooksOf(impl_->session->application, positions, saveAsDir, force);
 }
 
 void PrivateExcel::Quit() noexcept

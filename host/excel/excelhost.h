@@ -16,8 +16,10 @@ std::shared_ptr<HostBackend> ConnectExcel();
 // (Excel's own safe save); with saveAsDir, a copy (SaveCopyAs, the workbook's own
 // format) under its file name, written beside the target and then moved over it, so a
 // failed store leaves the old file as it was. The open workbooks keep their files.
+// Unless force is set, a copy never replaces an existing file (nothing is stored then).
 // Returns the paths written; HostError (Hungarian) on the first failure.
-std::vector<std::string> StoreExcelWorkbooks(const std::vector<int>& positions, const std::string& saveAsDir);
+std::vector<std::string> StoreExcelWorkbooks(const std::vector<int>& positions, const std::string& saveAsDir,
+                                             bool force = false);
 
 // A private, invisible Excel for one command: started with CoCreateInstance (never the
 // running one), DisplayAlerts off, its files opened without updating links. The
@@ -36,7 +38,8 @@ public:
     // The backend over this Excel (each call a fresh one; they share the application).
     std::shared_ptr<HostBackend> Connect() const;
     // As StoreExcelWorkbooks, on this Excel.
-    std::vector<std::string> Store(const std::vector<int>& positions, const std::string& saveAsDir);
+    std::vector<std::string> Store(const std::vector<int>& positions, const std::string& saveAsDir,
+                                   bool force = false);
     // Closes the workbooks and quits now (the destructor does it otherwise).
     void Quit() noexcept;
 

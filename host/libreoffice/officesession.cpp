@@ -1,9 +1,10 @@
 #include "host/libreoffice/officesession.h"
 
+#include "common/atomicfile.h"
+#include "common/pathtext.h"
 #include "host/libreoffice/officeprocess.h"
 #include "host/libreoffice/unoconnection.h"
 #include "host/libreoffice/unohost.h"
-#include "common/pathtext.h"
 
 #include <com/sun/star/beans/PropertyValue.hpp>
 #include <com/sun/star/container/XEnumeration.hpp>
@@ -16,10 +17,13 @@
 #include <com/sun/star/sheet/XSpreadsheetDocument.hpp>
 #include <com/sun/star/util/XCloseable.hpp>
 #include <com/sun/star/util/XModifiable.hpp>
+#include <com/sun/star/util/thePathSettings.hpp>
+#include <com/sun/star/beans/XPropertySet.hpp>
 #include <osl/file.hxx>
 
-#include <atomic>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <set>
 #include <unistd.h>
 #include <utility>
@@ -77,34 +81,6 @@ void CloseQuietly(const uno::Reference<uno::XInterface>& component)
     }
 }
 
-// A file in the target folder that becomes the target by a rename; removed when the
-// store does not get that far.
-class TempSibling {
-public:
-    explicit TempSibling(const fs::path& target)
-    {
-        static std::atomic<int> counter{0};
-        path_ = target.parent_path() /
-                ("." + Utf8FromPath(target.filename()) + ".korvex-" + std::to_string(::getpid()) + "-" +
-                 std::to_string(++counter) + ".tmp");
-    }
-    ~TempSibling()
-    {
-        if (!path_.empty()) {
-            std::error_code ignored;
-            fs::remove(path_, ignored);
-        }
-    }
-    TempSibling(const TempSibling&) = delete;
-    TempSibling& operator=(const TempSibling&) = delete;
-
-    const fs::path& Path() const { return path_; }
-    void Release() { path_.clear(); }
-
-private:
-    fs::path path_;
-};
-
 // The filter (and its options) the workbook was loaded with, so it is stored in the
 // same format; a workbook that was never loaded from a file gets its extension's format.
 uno::Sequence<beans::PropertyValue> StoreFilter(const uno::Reference<frame::XModel>& model, const fs::path& target)
@@ -135,27 +111,102 @@ uno::Sequence<beans::PropertyValue> StoreFilter(const uno::Reference<frame::XMod
     return Properties(values);
 }
 
+// LibreOffice's mark that someone has a document open: ".~lock.NAME#" beside it.
+fs::path LockFileOf(const fs::path& file)
+{
+    return file.parent_path() / (".~lock." + Utf8FromPath(file.filename()) + "#");
+}
+
+// The office's own temporary files ("lu....tmp") in a folder.
+std::set<fs::path> OfficeTempFiles(const fs::path& folder)
+{
+    std::set<fs::path> found;
+    std::error_code error;
+    for (fs::directory_iterator entry(folder, error), end; !error && entry != end; entry.increment(error)) {
+        std::string name = Utf8FromPath(entry->path().filename());
+        if (name.size() > 6 && name.starts_with("lu") && name.ends_with(".tmp"))
+            found.insert(entry->path());
+    }
+    return found;
+}
+
+// Removes the office temporary files that appeared in a folder while a store ran (an
+// office that dies in the middle leaves them behind).
+class OfficeLeftovers {
+public:
+    explicit OfficeLeftovers(fs::path folder) : folder_(std::move(folder)), before_(OfficeTempFiles(folder_)) {}
+    ~OfficeLeftovers()
+    {
+        for (const fs::path& file : OfficeTempFiles(folder_)) {
+            std::error_code ignored;
+            if (!before_.contains(file))
+                fs::remove(file, ignored);
+        }
+    }
+    OfficeLeftovers(const OfficeLeftovers&) = delete;
+    OfficeLeftovers& operator=(const OfficeLeftovers&) = delete;
+
+private:
+    fs::path folder_;
+    std::set<fs::path> before_;
+};
+
+// The profile folder (as a file URL) of the office reached through a connection; ""
+// when it does not say. A lock file ends with the profile of the office that wrote it.
+std::string OfficeProfileUrl(const UnoConnection& link)
+{
+    try {
+        uno::Reference<beans::XPropertySet> paths(util::thePathSettings::get(link.RemoteContext()),
+                                                  uno::UNO_QUERY_THROW);
+        rtl::OUString config;
+        paths->getPropertyValue("UserConfig") >>= config;
+        std::string url = ToUtf8(config);
+        const std::string suffix = "/user/config";
+        if (url.ends_with(suffix))
+            url.resize(url.size() - suffix.size());
+        return url;
+    } catch (const uno::Exception&) {
+        return {};
+    }
+}
+
+// Whether a file is open in another office (or by another user): its lock file is
+// there and was not written by the office we store through.
+bool LockedElsewhere(const fs::path& file, const std::string& ourProfile)
+{
+    std::ifstream lock(LockFileOf(file), std::ios::binary);
+    if (!lock)
+        return false;
+    std::string content((std::istreambuf_iterator<char>(lock)), std::istreambuf_iterator<char>());
+    while (!content.empty() && (content.back() == ';' || content.back() == '\n' || content.back() == '\r'))
+        content.pop_back();
+    const std::string profile = content.substr(content.rfind(',') == std::string::npos ? 0 : content.rfind(',') + 1);
+    if (!profile.empty() && !ourProfile.empty() && profile == ourProfile)
+        return false;
+    return true;
+}
+
 void StoreAtomically(const uno::Reference<frame::XModel>& model, const fs::path& target)
 {
     const std::string name = Utf8FromPath(target);
-    if (!fs::is_directory(target.parent_path()))
-        throw HostError("A mappa nem létezik: " + Utf8FromPath(target.parent_path()));
-    TempSibling temp(target);
+    std::unique_ptr<AtomicFile> file;
+    try {
+        file = std::make_unique<AtomicFile>(target);
+    } catch (const AtomicFileError& error) {
+        throw HostError(std::string("A munkafüzet nem menthető: ") + error.what());
+    }
+    OfficeLeftovers leftovers(file->TempPath().parent_path());
     try {
         uno::Reference<frame::XStorable>(model, uno::UNO_QUERY_THROW)
-            ->storeToURL(FileUrl(temp.Path()), StoreFilter(model, target));
+            ->storeToURL(FileUrl(file->TempPath()), StoreFilter(model, target));
     } catch (const uno::Exception&) {
         throw HostError("A munkafüzet nem menthető: " + name + " (" + CaughtUnoExceptionText() + ")");
     }
-    std::error_code error;
-    fs::file_status original = fs::status(target, error);
-    if (!error && fs::exists(original))
-        fs::permissions(temp.Path(), original.permissions(), error);  // keep the file's own rights
-    error.clear();
-    fs::rename(temp.Path(), target, error);
-    if (error)
-        throw HostError("A munkafüzet nem menthető: " + name + " (" + error.message() + ")");
-    temp.Release();
+    try {
+        file->Commit();
+    } catch (const AtomicFileError& error) {
+        throw HostError(std::string("A munkafüzet nem menthető: ") + error.what());
+    }
 }
 
 }  // namespace
@@ -250,7 +301,7 @@ HostConnector OfficeSession::Connector() const
 }
 
 std::vector<std::string> StoreWorkbooks(std::string_view connection, const std::vector<int>& positions,
-                                        const std::string& saveAsDir)
+                                        const std::string& saveAsDir, bool force)
 {
     std::shared_ptr<HostBackend> host = ConnectLibreOfficeAt(connection);
     if (!host)
@@ -280,6 +331,18 @@ std::vector<std::string> StoreWorkbooks(std::string_view connection, const std::
     }
 
     UnoConnection link(OfficeConnectionUrl(connection));
+    if (!force) {
+        const std::string ourProfile = OfficeProfileUrl(link);
+        for (const auto& [name, target] : plan) {
+            std::error_code error;
+            if (!saveAsDir.empty() && fs::exists(fs::symlink_status(target, error)))
+                throw HostError("A fájl már létezik, Korvex nem írja felül (--force: mégis): " + Utf8FromPath(target) +
+                                " (munkafüzet: " + name + ")");
+            if (LockedElsewhere(target, ourProfile))
+                throw HostError("A fájlt más is megnyitotta (" + Utf8FromPath(LockFileOf(target).filename()) +
+                                "), Korvex nem menti (--force: mégis): " + Utf8FromPath(target));
+        }
+    }
     std::vector<uno::Reference<frame::XModel>> models;
     try {
         models = SpreadsheetModels(link.Desktop());

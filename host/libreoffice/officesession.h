@@ -48,9 +48,12 @@ private:
 // default one, see ConnectLibreOfficeAt): those at the given 1-based positions of the
 // host's workbook list, or every one when positions is empty. With saveAsDir empty each
 // goes back to its own file, otherwise a copy goes into saveAsDir under its file name;
-// always in the format the workbook was loaded in, and atomically (a temporary file in
-// the target folder, then a rename; a failed store leaves the old file as it was).
-// Returns the paths written, in order. Throws HostError (Hungarian) on the first failure;
-// workbooks stored before it stay stored.
+// always in the format the workbook was loaded in, and atomically (see AtomicFile: the
+// replaced file keeps its rights, a symbolic link is written through, a read-only file is
+// refused; a failed store leaves the old file as it was and removes the office's own
+// temporary files it left). Unless force is set, nothing is stored when a target is open
+// in another office (its ".~lock.NAME#" file was not written by this office) or when
+// --save-as would replace an existing file. Returns the paths written, in order. Throws
+// HostError (Hungarian) on the first failure; workbooks stored before it stay stored.
 std::vector<std::string> StoreWorkbooks(std::string_view connection, const std::vector<int>& positions,
-                                        const std::string& saveAsDir);
+                                        const std::string& saveAsDir, bool force = false);

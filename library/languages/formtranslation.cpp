@@ -236,7 +236,10 @@ void Apply(const TLanguageFormItem& entry, QWidget& owner, int32_t charset)
     if (!component)
         return;
     const ClassEntry* row = FindClassEntry(entry.Type);
-    if (!row || !IsFrameworkKind(*component, entry.Type))
+    // Only a component of exactly that class: sibling classes that share a Qt class (a
+    // picture and a text label, a tool bar button and a speed button) differ in what
+    // their properties mean.
+    if (!row || FrameworkClassName(*component) != entry.Type)
         return;
     int counter = 0;
     const std::size_t count = std::min(entry.PropertyNames.size(), entry.PropertyValues.size());

@@ -71,8 +71,8 @@ struct ClassRow {
     bool (*test)(const QObject&);  // a further condition, or nullptr
 };
 
-// Rows with a further condition come before the plain row of the same Qt class, so the
-// exact-class lookup finds the narrower name first.
+// A Qt class may stand for several framework classes: the rows with a further condition
+// tell them apart, and the plain row takes what none of them claims.
 const std::array<ClassRow, 26> ClassTable{{
     {"TButton", "QPushButton", nullptr},
     {"TCheckBox", "QCheckBox", nullptr},
@@ -140,21 +140,18 @@ std::string FrameworkClassName(const QObject& object)
     const char* className = object.metaObject()->className();
     if (IsOwnClass(className))
         return className;
+    // A row with a further condition names the narrower class and wins over the plain
+    // row of the same Qt class, wherever the two stand in the table.
+    const ClassRow* plain = nullptr;
     for (const ClassRow& row : ClassTable) {
-        if (qstrcmp(row.qt, className) == 0 && (!row.test || row.test(object)))
+        if (qstrcmp(row.qt, className) != 0)
+            continue;
+        if (!row.test)
+            plain = plain ? plain : &row;
+        else if (row.test(object))
             return row.framework;
     }
-    return {};
-}
-
-bool IsFrameworkKind(const QObject& object, std::string_view className)
-{
-    const std::string name(className);
-    if (IsOwnClass(name.c_str()) && object.inherits(name.c_str()))
-        return true;
-    return std::any_of(ClassTable.begin(), ClassTable.end(), [&](const ClassRow& row) {
-        return name == row.framework && object.inherits(row.qt) && (!row.test || row.test(object));
-    });
+    return plain ? plain->framework : std::string();
 }
 
 std::vector<QObject*> OwnedComponents(QWidget& window)

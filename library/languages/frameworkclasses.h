@@ -4,7 +4,6 @@
 #include <QRadioButton>
 
 #include <string>
-#include <string_view>
 #include <vector>
 
 class QObject;
@@ -35,10 +34,6 @@ class QWidget;
 // subclass of QPushButton is not a "TButton"); a class of this library answers its own
 // name; anything else the empty text.
 std::string FrameworkClassName(const QObject& object);
-
-// Whether a component is of the kind a framework class name describes, subclasses
-// included: a QPushButton or any class derived from it for "TButton".
-bool IsFrameworkKind(const QObject& object, std::string_view className);
 
 // The components a window owns, in creation order: every named object below it, without
 // the insides of other windows (dialogs, menus) and of single components (a combo box's

@@ -22,33 +22,39 @@ std::string TNvpList::Name(int Index) const
 
 void TAttrList::Clear()
 {
-    for (auto& node : FItems) {
-        if (TAttr* attr = node->AsAttr()) {
-            node.release();
-            FSpare.emplace_back(attr);
-        }
+    // The tree nodes of attributes are kept, with their attributes, for the next tag.
+    while (!FItems.empty()) {
+        Items::node_type node = FItems.extract(FItems.begin());
+        if (node.value()->AsAttr())
+            FSpare.push_back(std::move(node));
     }
-    FItems.clear();
+    TNvpList::Clear();
 }
 
-std::unique_ptr<TAttr> TAttrList::TakeSpare()
+TAttrList::Items::node_type TAttrList::TakeSpare()
 {
-    if (FSpare.empty())
-        return std::make_unique<TAttr>();
-    std::unique_ptr<TAttr> attr = std::move(FSpare.back());
+    if (FSpare.empty()) {
+        Items spare;
+        spare.insert(std::make_unique<TAttr>());
+        return spare.extract(spare.begin());
+    }
+    Items::node_type node = std::move(FSpare.back());
     FSpare.pop_back();
+    TAttr* attr = node.value()->AsAttr();
     attr->ValueType = vtNormal;
     attr->AttrType = atUnknown;
-    return attr;
+    return node;
 }
 
 TAttr* TAttrList::AddAttr(std::string_view Name, std::string_view Value, TValueType ValueType)
 {
-    std::unique_ptr<TAttr> attr = TakeSpare();
+    Items::node_type node = TakeSpare();
+    TAttr* attr = node.value()->AsAttr();
     attr->Name.assign(Name);
     attr->Value.assign(Value);
     attr->ValueType = ValueType;
-    return static_cast<TAttr*>(Add(std::move(attr)));
+    Insert(std::move(node));
+    return attr;
 }
 
 void TAttrList::Analyze(const char* Start, const char*& Final)
@@ -83,11 +89,8 @@ void TAttrList::Analyze(const char* Start, const char*& Final)
             const char* valueStart = p + 1;
             const char* close = std::strchr(valueStart, c);
             const char* valueEnd = close ? close : valueStart + std::strlen(valueStart);
-            std::unique_ptr<TAttr> attr = TakeSpare();
-            attr->Name.assign(nameStart, nameEnd);
-            attr->Value.assign(valueStart, valueEnd);
-            // Appended in document order here and ordered once at the end.
-            FItems.push_back(std::move(attr));
+            AddAttr(std::string_view(nameStart, static_cast<std::size_t>(nameEnd - nameStart)),
+                    std::string_view(valueStart, static_cast<std::size_t>(valueEnd - valueStart)), vtNormal);
             p = close ? close + 1 : valueEnd;
             state = ExpectName;
         } else {
@@ -95,13 +98,4 @@ void TAttrList::Analyze(const char* Start, const char*& Final)
         }
     }
     Final = p;
-    // Same order as inserting one by one in front of equal names, without the
-    // quadratic cost of inserting into a sorted vector for tags with many attributes.
-    if (FItems.size() > 1) {
-        std::reverse(FItems.begin(), FItems.end());
-        std::stable_sort(FItems.begin(), FItems.end(),
-                         [](const std::unique_ptr<TNvpNode>& a, const std::unique_ptr<TNvpNode>& b) {
-                             return a->Name < b->Name;
-                         });
-    }
 }

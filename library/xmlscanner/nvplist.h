@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <memory>
+#include <set>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -21,6 +22,10 @@ inline bool IsNameStart(char c)
 
 // An owning list kept sorted by Name in byte order; lookups bisect. A node is inserted in
 // front of the nodes with an equal name, so a lookup finds the one added last.
+// The nodes live in a balanced tree, so adding, finding and removing cost log n whatever
+// the order of the names (a sorted array pays a shift of the whole list for a name that
+// sorts first). Positions are served by an array of the nodes in order, rebuilt on the
+// first positional read after a change.
 template <class T>
 class TSortedList {
 public:
@@ -33,14 +38,13 @@ public:
 
     T* Node(std::string_view Name) const
     {
-        const auto it = LowerBound(Name);
+        const auto it = FItems.lower_bound(Name);
         return (it != FItems.end() && (*it)->Name == Name) ? it->get() : nullptr;
     }
 
     T* Node(int Index) const
     {
-        return (Index >= 0 && Index < Count()) ? FItems[static_cast<std::size_t>(Index)].get()
-                                               : nullptr;
+        return (Index >= 0 && Index < Count()) ? Ordered()[static_cast<std::size_t>(Index)] : nullptr;
     }
 
     // Takes the node over and answers it; a null node is ignored.
@@ -49,36 +53,62 @@ public:
         if (!Node)
             return nullptr;
         T* added = Node.get();
-        FItems.insert(LowerBound(Node->Name), std::move(Node));
+        const auto before = FItems.lower_bound(std::string_view(Node->Name));
+        FItems.insert(before, std::move(Node));
+        FOrderStale = true;
         return added;
     }
 
     // Detaches the node found by Name (null if there is none).
     std::unique_ptr<T> Remove(std::string_view Name)
     {
-        const auto found = LowerBound(Name);
+        const auto found = FItems.lower_bound(Name);
         if (found == FItems.end() || (*found)->Name != Name)
             return nullptr;
-        const auto it = FItems.begin() + (found - FItems.cbegin());
-        std::unique_ptr<T> node = std::move(*it);
-        FItems.erase(it);
-        return node;
+        FOrderStale = true;
+        return std::move(FItems.extract(found).value());
     }
 
-    virtual void Clear() { FItems.clear(); }
+    virtual void Clear()
+    {
+        FItems.clear();
+        FOrderStale = true;
+    }
 
 protected:
-    using Items = std::vector<std::unique_ptr<T>>;
+    struct ByName {
+        using is_transparent = void;
+        bool operator()(const std::unique_ptr<T>& a, const std::unique_ptr<T>& b) const { return a->Name < b->Name; }
+        bool operator()(const std::unique_ptr<T>& a, std::string_view b) const { return std::string_view(a->Name) < b; }
+        bool operator()(std::string_view a, const std::unique_ptr<T>& b) const { return a < std::string_view(b->Name); }
+    };
+    using Items = std::multiset<std::unique_ptr<T>, ByName>;
 
-    typename Items::const_iterator LowerBound(std::string_view Name) const
+    // Inserts a detached tree node in front of the nodes with an equal name; reusing
+    // detached nodes spares an allocation per node for lists that are refilled often.
+    void Insert(typename Items::node_type Node)
     {
-        return std::lower_bound(FItems.begin(), FItems.end(), Name,
-                                [](const std::unique_ptr<T>& node, std::string_view name) {
-                                    return std::string_view(node->Name) < name;
-                                });
+        const auto before = FItems.lower_bound(std::string_view(Node.value()->Name));
+        FItems.insert(before, std::move(Node));
+        FOrderStale = true;
     }
 
     Items FItems;
+
+private:
+    const std::vector<T*>& Ordered() const
+    {
+        if (FOrderStale) {
+            FOrder.clear();
+            for (const auto& node : FItems)
+                FOrder.push_back(node.get());
+            FOrderStale = false;
+        }
+        return FOrder;
+    }
+
+    mutable std::vector<T*> FOrder;
+    mutable bool FOrderStale = false;
 };
 
 class TAttr;
@@ -147,7 +177,8 @@ public:
 
 private:
     static TAttr* AsAttr(TNvpNode* node) { return node ? node->AsAttr() : nullptr; }
-    std::unique_ptr<TAttr> TakeSpare();
+    // A detached tree node holding a reset attribute, reused when there is one.
+    Items::node_type TakeSpare();
 
-    std::vector<std::unique_ptr<TAttr>> FSpare;
+    std::vector<Items::node_type> FSpare;
 };

@@ -402,6 +402,9 @@ void TVmdXmlParser::ScanContent(const char* start)
         flush(p);
         if (*p == '\0' && EntityStack.Count() > 0) {
             p = EntityStack.Pop();
+            // Back in the text that holds the reference: its ";" is the last character
+            // taken so far, not the end of the replacement text just left.
+            last = p - 1;
             run = p;
             continue;
         }

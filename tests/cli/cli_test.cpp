@@ -378,4 +378,156 @@ TEST_F(CliTest, AnInterruptEndsThePrivateOfficeAndLeavesNothing)
     }
 }
 
+// What --save and --save-as replace, and what they refuse to replace without --force.
+// Runs against the test's own office, which has the workbook open as a user's would.
+struct StoreCase {
+    const char* what;
+    std::function<void(const fs::path& workbook, const fs::path& copy)> prepare;
+    bool saveAs;
+    bool force;
+    const char* refusal;  // part of stderr; "" = stored
+    std::function<void(const fs::path& workbook, const fs::path& copy)> check;
+};
+
+TEST_F(CliTest, StoringKeepsWhatTheReplacedFileHadAndRefusesWhatIsNotOurs)
+{
+    auto lockedByOther = [](const fs::path& workbook, const fs::path&) {
+        std::ofstream(workbook.parent_path() / (".~lock." + workbook.filename().string() + "#"))
+            << ",Kovács Anna,masik-gep,kanna,10.12.2026 09:15,file:///home/kanna/.config/libreoffice/4;";
+    };
+    auto copyExists = [](const fs::path&, const fs::path& copy) { std::ofstream(copy) << "earlier copy"; };
+    auto rights = [](const fs::path& file) { return fs::status(file).permissions() & fs::perms::mask; };
+    const StoreCase cases[] = {
+        {"a workbook another user has open", lockedByOther, false, false, "más is megnyitotta", {}},
+        {"the same with --force", lockedByOther, false, true, "", {}},
+        {"--save-as onto an existing file", copyExists, true, false, "már létezik", {}},
+        {"the same with --force", copyExists, true, true, "",
+         [](const fs::path&, const fs::path& copy) { EXPECT_NE(ReadFile(copy), "earlier copy"); }},
+        {"a read-only workbook",
+         [](const fs::path& workbook, const fs::path&) { fs::permissions(workbook, fs::perms(0444)); }, false, true,
+         "írásvédett", {}},
+        {"a workbook only its owner may read",
+         [](const fs::path& workbook, const fs::path&) { fs::permissions(workbook, fs::perms(0600)); }, false, false, "",
+         [&](const fs::path& workbook, const fs::path&) { EXPECT_EQ(rights(workbook), fs::perms(0600)); }},
+        {"a copy reached through a symbolic link",
+         [](const fs::path&, const fs::path& copy) {
+             fs::create_directories(copy.parent_path().parent_path() / "real");
+             std::ofstream(copy.parent_path().parent_path() / "real" / "target.xlsx") << "earlier copy";
+             fs::permissions(copy.parent_path().parent_path() / "real" / "target.xlsx", fs::perms(0640));
+             fs::create_symlink("../real/target.xlsx", copy);
+         },
+         true, true, "",
+         [&](const fs::path&, const fs::path& copy) {
+             const fs::path target = copy.parent_path().parent_path() / "real" / "target.xlsx";
+             EXPECT_TRUE(fs::is_symlink(copy));
+             EXPECT_NE(ReadFile(target), "earlier copy");
+             EXPECT_EQ(rights(target), fs::perms(0640));
+             EXPECT_EQ(Entries(target.parent_path()), std::vector<std::string>{"target.xlsx"});
+         }},
+    };
+    int round = 0;
+    for (const StoreCase& c : cases) {
+        SCOPED_TRACE(c.what);
+        const std::string folder = "round" + std::to_string(++round);
+        fs::path workbook = scratch.Copy(Examples / "import-munkafuzet.xlsx", folder + "/books");
+        fs::path copies = scratch.Folder(folder + "/copies");
+        fs::path copy = copies / workbook.filename();
+        c.prepare(workbook, copy);
+        const std::string before = ReadFile(workbook);
+        const std::string copyBefore = ReadFile(copy);
+        office->Open(workbook);
+        std::vector<std::string> args = {"import", "--data-folder", DataFolder()};
+        if (c.saveAs) {
+            args.push_back("--save-as");
+            args.push_back(copies.string());
+        } else {
+            args.push_back("--save");
+        }
+        if (c.force)
+            args.push_back("--force");
+        args.push_back((Examples / "szamlak.xml").string());
+
+        Result run = RunCli(args, scratch.Tmp(), {{"KORVEX_OFFICE", office->Connection()}});
+        office->CloseAll();
+
+        const fs::path stored = c.saveAs ? copy : workbook;
+        if (std::string(c.refusal).empty()) {
+            EXPECT_EQ(run.status, 0) << run.err;
+            EXPECT_TRUE(Contains(run.err, "Mentve / saved: " + stored.string())) << run.err;
+        } else {
+            EXPECT_EQ(run.status, 1) << run.err;
+            EXPECT_TRUE(Contains(run.err, c.refusal)) << run.err;
+            EXPECT_TRUE(Contains(run.err, stored.string())) << run.err;
+            EXPECT_FALSE(Contains(run.err, "Mentve")) << run.err;
+            EXPECT_EQ(ReadFile(copy), copyBefore);
+        }
+        if (c.saveAs || !std::string(c.refusal).empty()) {
+            EXPECT_EQ(ReadFile(workbook), before) << "the workbook file is untouched";
+        }
+        for (const fs::path& place : {workbook.parent_path(), copies}) {
+            for (const std::string& name : Entries(place))
+                EXPECT_TRUE(name == workbook.filename().string() || name.starts_with(".~lock.")) << name;
+        }
+        if (c.check)
+            c.check(workbook, copy);
+    }
+}
+
+// --output-dir keeps every output inside it, and two workbooks naming one file stop the
+// export before anything is written.
+TEST_F(CliTest, TheExportWritesOnlyInsideTheOutputFolderAndNeverTwiceToOneFile)
+{
+    fs::path data = scratch.Folder("data");
+    std::ofstream(data / "rows.ini") << "[MAIN]\nCOLS=A\n[MAPPING]\nA=BeginItem(R);Content;EndItem(R)\n";
+    fs::path out = scratch.Folder("out");
+    struct Case {
+        const char* what;
+        std::vector<std::string> outputs;  // A2 of each workbook
+        const char* refusal;
+    };
+    const Case cases[] = {
+        {"a relative name that climbs out", {"../../../tmp/korvex-escape.xml"}, "--output-dir"},
+        {"an absolute name elsewhere", {(scratch.Path() / "elsewhere.xml").string()}, "--output-dir"},
+        {"two workbooks, one file", {"same.xml", "sub/../same.xml"}, "ugyanabba a fájlba"},
+    };
+    int round = 0;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        std::vector<int> documents;
+        for (const std::string& output : c.outputs) {
+            fs::path book = scratch.Folder("books") / ("book" + std::to_string(++round) + ".ods");
+            office->CreateWorkbookFile(book, {{"Start", {{"A1", "Root"}, {"A2", output}, {"A3", "0"}}},
+                                              {"Rows", {{"A1", "rows.ini"}, {"B1", "'1.00"}, {"A5", "x"}}}});
+            documents.push_back(office->Open(book));
+        }
+        Result run = RunCli({"export", "--data-folder", data.string(), "--output-dir", out.string()}, scratch.Tmp(),
+                            {{"KORVEX_OFFICE", office->Connection()}});
+        office->CloseAll();
+        EXPECT_EQ(run.status, 1) << run.err;
+        EXPECT_TRUE(Contains(run.err, c.refusal)) << run.err;
+        EXPECT_FALSE(Contains(run.err, "Kiírva")) << run.err;
+        EXPECT_TRUE(Entries(out).empty());
+        EXPECT_FALSE(fs::exists(scratch.Path() / "elsewhere.xml"));
+        EXPECT_FALSE(fs::exists(fs::temp_directory_path() / "korvex-escape.xml"));
+    }
+}
+
+TEST_F(CliTest, AMissingDataFolderIsAnErrorForBothCommands)
+{
+    fs::path output = scratch.Folder("out") / "export.xml";
+    std::ofstream(output) << "last good output";
+    const std::string missing = (scratch.Path() / "no-such-folder").string();
+    for (const std::vector<std::string>& args :
+         {std::vector<std::string>{"export", "--data-folder", missing, "--output-dir", output.parent_path().string()},
+          std::vector<std::string>{"import", "--data-folder", missing, (Examples / "szamlak.xml").string()}}) {
+        SCOPED_TRACE(args[0]);
+        Result run = RunCli(args, scratch.Tmp(), {{"KORVEX_OFFICE", office->Connection()}});
+        EXPECT_EQ(run.status, 1) << run.err;
+        EXPECT_TRUE(Contains(run.err, "A vezérlőfájlok mappája nem létezik")) << run.err;
+        EXPECT_TRUE(Contains(run.err, missing)) << run.err;
+        EXPECT_EQ(run.out, "");
+        EXPECT_EQ(ReadFile(output), "last good output");
+    }
+}
+
 }  // namespace

@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <tuple>
 #include <string>
 #include <vector>
 
@@ -253,12 +254,21 @@ TEST_F(ExportTest, Iso88592OutputHoldsHungarianLettersAndQuestionMarks)
                                                "<T a=\"őűŐŰ ?\">őűŐŰ ?</T>\t</Root>"});
 }
 
-TEST_F(ExportTest, AnIso88592FileChangesOnlyTheExactUtf8Declaration)
+// A declaration inserted as constant text inside the root would be changed into the
+// ISO-8859-2 one (see the layout passes), but the file would not be well-formed XML:
+// the workbook fails instead, and nothing is written.
+TEST_F(ExportTest, AnIso88592FileWithADeclarationInsideIsNotWritten)
 {
     const std::string extra = "[Decl]\nLine0=<?xml version=\"1.0\" encoding=\"utf-8\"?>\n";
-    Convert(AddColumnBook("BeginItem(CONSTANTTEXT);Content;EndItem(CONSTANTTEXT)", {{5, "Decl"}},
-                          CellValue::FromText("2"), extra));
-    EXPECT_EQ(folder.Read("out.xml"), "<Root>\t<?xml version=\"1.0\" encoding=\"ISO-8859-2\"?>\t</Root>");
+    TExcelApp app(host, &ui);
+    TExcelToXML converter(ui);
+    int book = AddColumnBook("BeginItem(CONSTANTTEXT);Content;EndItem(CONSTANTTEXT)", {{5, "Decl"}},
+                             CellValue::FromText("2"), extra);
+    EXPECT_THROW(converter.Convert(app, host->workbooks[book - 1].fullName, book), std::runtime_error);
+    EXPECT_FALSE(std::filesystem::exists(folder.File("out.xml")));
+    ASSERT_EQ(ui.warnings.size(), 1u);
+    EXPECT_NE(ui.warnings[0].text.find("XML declaration allowed only at the start"), std::string::npos)
+        << ui.warnings[0].text;
 }
 
 TEST_F(ExportTest, ACharacterBeyondTheBasicPlaneIsFourUtf8Bytes)
@@ -521,6 +531,227 @@ TEST_F(ExportTest, AFileInAMissingFolderFails)
     int book = AddWorkedExample();
     EXPECT_THROW(converter.Convert(app, "/books/example.xlsx", book), std::runtime_error);
     EXPECT_EQ(folder.Entries(), std::vector<std::string>{"persons.ini"});
+}
+
+// Characters that XML 1.0 cannot carry fail the workbook at the cell that holds them;
+// tab, line feed and carriage return go through.
+struct CharacterCase {
+    const char* name;
+    std::string text;
+    const char* shown;  // how the message names the character; "" = written
+};
+
+class CharacterTest : public ExportTest,
+                      public ::testing::WithParamInterface<std::tuple<CharacterCase, const char*>> {};
+
+TEST_P(CharacterTest, FailsTheWorkbookNamingSheetCellAndCharacter)
+{
+    const auto& [c, mapping] = GetParam();
+    folder.Write("out.xml", "earlier");
+    AddColumnBook(mapping, {{5, "fine"}, {6, "a" + c.text + "b"}});
+    RunExcelToXML(ui, Connector());
+    if (std::string(c.shown).empty()) {
+        EXPECT_TRUE(ui.failedWorkbooks.empty());
+        EXPECT_EQ(ui.writtenFiles, std::vector<std::string>{folder.File("out.xml")});
+        return;
+    }
+    ASSERT_EQ(ui.warnings.size(), 1u);
+    EXPECT_EQ(ui.warnings[0].caption, "/books/column.xlsx");
+    for (const char* part : {"Data1", "A6", c.shown})
+        EXPECT_NE(ui.warnings[0].text.find(part), std::string::npos) << ui.warnings[0].text;
+    EXPECT_EQ(ui.failedWorkbooks.size(), 1u);
+    EXPECT_EQ(folder.Read("out.xml"), "earlier");
+    EXPECT_TRUE(ui.saveQuestions.empty());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, CharacterTest,
+    ::testing::Combine(
+        ::testing::Values(CharacterCase{"Nul", std::string(1, '\0'), "U+0000"},
+                          CharacterCase{"Control", "\x01", "U+0001"}, CharacterCase{"Escape", "\x1B", "U+001B"},
+                          CharacterCase{"Unit", "\x1F", "U+001F"}, CharacterCase{"FFFE", "\xEF\xBF\xBE", "U+FFFE"},
+                          CharacterCase{"FFFF", "\xEF\xBF\xBF", "U+FFFF"},
+                          CharacterCase{"LoneHighSurrogate", "\xED\xA0\x80", "U+D800"},
+                          CharacterCase{"LoneLowSurrogate", "\xED\xBF\xBF", "U+DFFF"},
+                          CharacterCase{"NotUtf8", "\xFF", "0xFF"}, CharacterCase{"TabLineFeedReturn", "\t\n\r", ""},
+                          CharacterCase{"BeyondTheBasicPlane", "\xF0\x9F\x98\x80", ""}),
+        ::testing::Values("BeginItem(T);Content;EndItem(T)", "BeginItem(T);Attribute(v);EndItem(T)")),
+    [](const auto& info) {
+        return std::string(std::get<0>(info.param).name) +
+               (std::string(std::get<1>(info.param)).find("Content") != std::string::npos ? "InText" : "InAttribute");
+    });
+
+// Control files come from the data folder or its subfolders only.
+struct ControlNameCase {
+    const char* name;
+    std::string a1;  // "@" stands for the scratch folder
+    bool accepted;
+};
+
+class ControlNameTest : public ExportTest, public ::testing::WithParamInterface<ControlNameCase> {};
+
+TEST_P(ControlNameTest, OnlyTheDataFolderAndItsSubfoldersAreRead)
+{
+    const ControlNameCase& c = GetParam();
+    const std::string mapping = "[MAIN]\nCOLS=A\n[MAPPING]\nA=BeginItem(T);Content;EndItem(T)\n";
+    std::filesystem::create_directories(folder.Path() / "data" / "sub");
+    folder.Write("data/sub/ok.ini", mapping);
+    folder.Write("data/ok.ini", mapping);
+    folder.Write("secret.ini", mapping + "[S]\nLine0=secret\n");
+    ui.dataFolder = (folder.Path() / "data" / "").string();
+    std::string a1 = c.a1;
+    if (a1.starts_with("@"))
+        a1 = folder.Path().string() + a1.substr(1);
+    int book = AddBook("/books/c.xlsx", "Root", "out.xml", CellValue::FromNumber(0), {a1});
+    host->SetText(book, 2, "A5", "x");
+
+    RunExcelToXML(ui, Connector());
+
+    if (c.accepted) {
+        EXPECT_TRUE(ui.warnings.empty());
+        EXPECT_EQ(folder.Read("out.xml"), "<?xml version=\"1.0\" encoding=\"utf-8\"?>\t<Root>\t<T>x</T>\t</Root>");
+        return;
+    }
+    ASSERT_EQ(ui.warnings.size(), 1u);
+    EXPECT_EQ(ui.warnings[0].caption, "/books/c.xlsx");
+    EXPECT_NE(ui.warnings[0].text.find("Data1"), std::string::npos) << ui.warnings[0].text;
+    EXPECT_EQ(ui.failedWorkbooks.size(), 1u);
+    EXPECT_FALSE(std::filesystem::exists(folder.File("out.xml")));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, ControlNameTest,
+    ::testing::Values(ControlNameCase{"Plain", "ok.ini", true}, ControlNameCase{"Subfolder", "sub/ok.ini", true},
+                      ControlNameCase{"UpAndBackDown", "sub/../ok.ini", true},
+                      ControlNameCase{"Parent", "../secret.ini", false},
+                      ControlNameCase{"UpThroughASubfolder", "sub/../../secret.ini", false},
+                      ControlNameCase{"Absolute", "@/secret.ini", false},
+                      ControlNameCase{"Nul", std::string("ok.ini\0../../secret.ini", 23), false}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(ExportTest, ANulInTheOutputNameFailsTheWorkbook)
+{
+    int book = AddWorkedExample();
+    host->SetText(book, 1, "A2", folder.File("a.xml") + std::string(1, '\0') + ".txt");
+    RunExcelToXML(ui, Connector());
+    ASSERT_EQ(ui.warnings.size(), 1u);
+    EXPECT_NE(ui.warnings[0].text.find("NUL"), std::string::npos) << ui.warnings[0].text;
+    EXPECT_EQ(ui.failedWorkbooks.size(), 1u);
+    EXPECT_EQ(folder.Entries(), std::vector<std::string>{"persons.ini"});
+}
+
+// A data sheet whose control file gives no column at all: the output is still written
+// (a missing control file reads as empty), but a warning says why it is empty.
+struct NoColumnCase {
+    const char* name;
+    std::string bytes;  // "-" = no file
+};
+
+class NoColumnTest : public ExportTest, public ::testing::WithParamInterface<NoColumnCase> {};
+
+TEST_P(NoColumnTest, WarnsNamingTheControlFile)
+{
+    const NoColumnCase& c = GetParam();
+    if (c.bytes != "-")
+        folder.Write("cols.ini", c.bytes);
+    Convert(AddBook("/books/n.xlsx", "Root", "out.xml", CellValue::FromNumber(0), {"cols.ini"}));
+    ASSERT_EQ(ui.warnings.size(), 1u);
+    EXPECT_EQ(ui.warnings[0].caption, folder.File("cols.ini"));
+    EXPECT_NE(ui.warnings[0].text.find("Data1"), std::string::npos) << ui.warnings[0].text;
+    EXPECT_EQ(folder.Read("out.xml"), "<?xml version=\"1.0\" encoding=\"utf-8\"?>\t<Root/>");
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, NoColumnTest,
+    ::testing::Values(NoColumnCase{"Missing", "-"}, NoColumnCase{"Empty", ""},
+                      NoColumnCase{"Garbage", std::string("\x00\x01\xFF\xFEgarbage\x7F", 12)},
+                      NoColumnCase{"Utf16WithoutByteOrderMark",
+                                   std::string("[\0M\0A\0I\0N\0]\0\n\0C\0O\0L\0S\0=\0A\0\n\0", 26)},
+                      NoColumnCase{"EmptyCols", "[MAIN]\nCOLS= ; ;\n"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+// Constant texts go in as raw markup; a result that is not well-formed is not written.
+struct BrokenConstantCase {
+    const char* name;
+    std::string line;
+};
+
+class BrokenConstantTest : public ExportTest, public ::testing::WithParamInterface<BrokenConstantCase> {};
+
+TEST_P(BrokenConstantTest, FailsTheWorkbookInsteadOfWritingBrokenXml)
+{
+    folder.Write("out.xml", "earlier");
+    AddColumnBook("BeginItem(CONSTANTTEXT);Content;EndItem(CONSTANTTEXT)", {{5, "Footer"}}, CellValue::FromNumber(0),
+                  "[Footer]\nLine0=" + GetParam().line + "\n");
+    RunExcelToXML(ui, Connector());
+    ASSERT_EQ(ui.warnings.size(), 1u);
+    EXPECT_EQ(ui.warnings[0].caption, folder.File("out.xml"));
+    EXPECT_NE(ui.warnings[0].text.find(folder.File("column.ini")), std::string::npos) << ui.warnings[0].text;
+    EXPECT_EQ(ui.failedWorkbooks.size(), 1u);
+    EXPECT_EQ(folder.Read("out.xml"), "earlier");
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, BrokenConstantTest,
+                         ::testing::Values(BrokenConstantCase{"Unclosed", "<Open>"}, BrokenConstantCase{"ClosesTheRoot", "</Root><X>"},
+                                           BrokenConstantCase{"DeclarationInside", "<?xml version=\"1.0\"?>"},
+                                           BrokenConstantCase{"ControlCharacter", "a\x01" "b"},
+                                           BrokenConstantCase{"BareAmpersand", "a & b"}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(ExportTest, AControlFileWithColumnsGivesNoSuchWarning)
+{
+    Convert(AddWorkedExample());
+    EXPECT_TRUE(ui.warnings.empty());
+}
+
+// A data folder that does not exist stops both commands before they read or write.
+TEST_F(ExportTest, AMissingDataFolderStopsBothCommands)
+{
+    AddWorkedExample();
+    folder.Write("export.xml", "last good output");
+    ui.dataFolder = folder.File("missing") + "/";
+    RunExcelToXML(ui, Connector());
+    ui.dataFiles = {folder.File("data.xml")};
+    RunXMLToExcel(ui, Connector());
+    const FakeFrontend::Shown warning{ui.caption, DataFolderMissingMessage + ui.dataFolder};
+    EXPECT_EQ(ui.warnings, (std::vector<FakeFrontend::Shown>{warning, warning}));
+    EXPECT_EQ(folder.Read("export.xml"), "last good output");
+    EXPECT_TRUE(ui.saveQuestions.empty());
+    EXPECT_TRUE(ui.workbookQuestions.empty());
+    EXPECT_TRUE(ui.log.empty());
+}
+
+// A front end that answers the save dialog itself sees every proposed file first and
+// may refuse the whole export before anything is written.
+TEST_F(ExportTest, TheOutputPlanComesBeforeAnythingIsWritten)
+{
+    AddWorkedExample("/books/a.xlsx", "a.xml");
+    host->AddWorkbook("/books/single.xlsx", {"Only"});  // no data sheet: no output
+    AddWorkedExample("/books/b.xlsx", "b.xml");
+    ui.wantsOutputPlan = true;
+    ui.acceptOutputPlan = false;
+    RunExcelToXML(ui, Connector());
+    EXPECT_EQ(ui.outputPlan, (std::vector<std::pair<std::string, std::string>>{
+                                 {"/books/a.xlsx", folder.File("a.xml")}, {"/books/b.xlsx", folder.File("b.xml")}}));
+    EXPECT_TRUE(ui.StartedWorkbooks().empty());
+    EXPECT_EQ(folder.Entries(), std::vector<std::string>{"persons.ini"});
+
+    ui.acceptOutputPlan = true;
+    RunExcelToXML(ui, Connector());
+    EXPECT_EQ(ui.writtenFiles, (std::vector<std::string>{folder.File("a.xml"), folder.File("b.xml")}));
+}
+
+TEST_F(ExportTest, AReadOnlyOutputIsRefusedAndKeptAsItWas)
+{
+    folder.Write("export.xml", "read-only content");
+    std::filesystem::permissions(folder.Path() / "export.xml", std::filesystem::perms(0444));
+    AddWorkedExample();
+    RunExcelToXML(ui, Connector());
+    ASSERT_EQ(ui.failedWorkbooks.size(), 1u);
+    EXPECT_NE(ui.failedWorkbooks[0].text.find("írásvédett"), std::string::npos) << ui.failedWorkbooks[0].text;
+    EXPECT_NE(ui.failedWorkbooks[0].text.find(folder.File("export.xml")), std::string::npos);
+    EXPECT_EQ(folder.Read("export.xml"), "read-only content");
+    EXPECT_EQ(folder.Entries(), (std::vector<std::string>{"export.xml", "persons.ini"}));
 }
 
 }  // namespace

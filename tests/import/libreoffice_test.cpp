@@ -84,4 +84,26 @@ TEST_F(LibreOfficeImportTest, AnIso88592FileKeepsItsLettersAndTextStaysText)
     EXPECT_EQ(office->Inspect(document, 2, "A8").type, "TEXT");
 }
 
+// A round number is stored as a number, an exponent form stays the text it is.
+TEST_F(LibreOfficeImportTest, RoundNumbersAreStoredAsNumbers)
+{
+    folder.Write(ImportControlFileName, R"(<C><DBItem ID="E" Page="Lap"><SubItem ID="T" Col="A"/></DBItem></C>)");
+    auto book = office->Folder() / "numbers.ods";
+    office->CreateWorkbookFile(book, {{"Start", {}}, {"Lap", {{"A1", "Lap"}}}});
+    int document = office->Open(book);
+    ui.dataFiles = {folder.Write("numbers.xml", "<R><E><T>100000</T></E><E><T>2000000</T></E>"
+                                                "<E><T>0.0000001</T></E><E><T>1e5</T></E></R>")};
+
+    RunXMLToExcel(ui, Connector());
+
+    const std::pair<const char*, double> stored[] = {{"A6", 100000}, {"A8", 2000000}, {"A10", 1e-7}};
+    for (auto [cell, number] : stored) {
+        OfficeFixture::CellInfo info = office->Inspect(document, 2, cell);
+        EXPECT_EQ(info.type, "VALUE") << cell;
+        EXPECT_EQ(info.value, number) << cell;
+    }
+    EXPECT_EQ(office->Inspect(document, 2, "A12").type, "TEXT");
+    EXPECT_EQ(office->Inspect(document, 2, "A12").text, "1e5");
+}
+
 }  // namespace

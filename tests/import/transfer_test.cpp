@@ -260,6 +260,55 @@ TEST_F(TransferTest, AFailingCellWriteEndsTheImportAndKeepsEarlierCells)
     EXPECT_FALSE(ui.document.Active());
 }
 
+// Element text is the whole text with the document's own entities expanded, as in
+// attribute values; an entity that is never read adds nothing and the rest stays.
+TEST_F(TransferTest, EntitiesInElementTextAreExpanded)
+{
+    OnePage(R"(<C><DBItem ID="E" Page="P"><SubItem ID="V" Col="A" Echo=""/></DBItem></C>)");
+    const std::pair<const char*, const char*> cases[] = {
+        {"Alfa &co; B\xC3\xA9ta", "Alfa Kft. B\xC3\xA9ta"},
+        {"&co;", "Kft."},
+        {"&full; &amp; &#66;&co;", "Alfa Kft. & BKft."},
+        {"x &ext; y", "x  y"},
+        {"a&none;b", "ab"},
+        {"&markup;", ""},         // holds an element: no text, as for <b> written out
+        {"a<![CDATA[b]]>", ""},   // a CDATA section does not count
+        {"plain", "plain"},
+    };
+    std::string data = "<?xml version=\"1.0\"?>\n<!DOCTYPE R [\n<!ENTITY co \"Kft.\">\n<!ENTITY full \"Alfa &co;\">\n"
+                       "<!ENTITY ext SYSTEM \"missing.txt\">\n<!ENTITY markup \"<b>x</b>\">\n<!ENTITY none \"\">\n]>\n<R>";
+    Rows expected;
+    Lines log;
+    for (const auto& [text, cell] : cases) {
+        data += std::string("<E><V>") + text + "</V></E>\n";
+        expected.push_back({cell});
+        expected.push_back({""});
+        log.push_back(std::string("E ") + cell);
+    }
+    Transfer(WriteData("entities.xml", data + "</R>"));
+    expected.pop_back();
+    EXPECT_EQ(Rows6(6 + 2 * static_cast<int>(std::size(cases)) - 2, 1), expected);
+    EXPECT_EQ(ui.log, log);
+
+    // An undefined entity (the document's type is declared elsewhere and not read).
+    Transfer(WriteData("undefined.xml", "<!DOCTYPE R SYSTEM \"elsewhere.dtd\"><R><E><V>x &undefined; y</V></E></R>"));
+    EXPECT_EQ(ui.log.back(), "E x  y");
+
+    // The expansion is bounded as for attribute values.
+    std::string refs;
+    for (int i = 0; i < 200; ++i)
+        refs += "&big;";
+    const std::string quadratic = WriteData("quadratic.xml", "<!DOCTYPE R [<!ENTITY big \"" + std::string(100000, 'x') +
+                                                                 "\">]>\n<R>\n<E><V>" + refs + "</V></E></R>");
+    try {
+        Transfer(quadratic);
+        ADD_FAILURE() << "a quadratic blowup was accepted";
+    } catch (const XmlError& error) {
+        EXPECT_EQ(error.what(), "Hibás XML fájl: " + quadratic +
+                                    ", 3. sor: a(z) \"V\" elem szövege az entitások kifejtése után túl hosszú");
+    }
+}
+
 // Hostile data files: the parser reads nothing outside the file and expands no
 // entity beyond bounds.
 TEST_F(TransferTest, AnExternalEntityIsNotRead)

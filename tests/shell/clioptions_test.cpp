@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <optional>
 #include <sstream>
 
 namespace {
@@ -28,6 +29,20 @@ TEST(CliOptionsTest, ParsesImportWithDataFilesInOrder)
     EXPECT_EQ(options.dataFiles, (Args{"one.xml", "two.xml", "--three.xml"}));
     EXPECT_EQ(options.saveAsDir, "copies");
     EXPECT_FALSE(options.save);
+    EXPECT_FALSE(options.force);
+    EXPECT_TRUE(ParseCliOptions({"import", "--save", "--force", "a.xml"}).force);
+}
+
+TEST(CliOptionsTest, ParsesSchemaOptionsAndCheck)
+{
+    CliOptions options = ParseCliOptions({"export", "--schema", "out.xsd", "--keep-invalid"});
+    EXPECT_EQ(options.schemaFile, "out.xsd");
+    EXPECT_TRUE(options.keepInvalid);
+    options = ParseCliOptions({"check", "--data-folder", "/ctl", "a.ini", "XMLToExcel.xml"});
+    EXPECT_EQ(options.command, CliOptions::Command::Check);
+    EXPECT_EQ(options.dataFolder, "/ctl");
+    EXPECT_EQ(options.checkFiles, (Args{"a.ini", "XMLToExcel.xml"}));
+    EXPECT_TRUE(ParseCliOptions({"check"}).checkFiles.empty());
 }
 
 TEST(CliOptionsTest, HelpWins)
@@ -51,24 +66,92 @@ TEST(CliOptionsTest, RejectsWhatCannotRun)
         {"export", "--workbook", "2x"},
         {"export", "--open"},
         {"export", "--bogus"},
+        {"export", "--force"},
+        {"import", "--force", "a.xml"},
+        {"export", "--schema"},
+        {"import", "--schema", "s.xsd", "a.xml"},
+        {"import", "--keep-invalid", "a.xml"},
+        {"check", "--open", "a.xlsx"},
+        {"check", "--schema", "s.xsd"},
     };
     for (const Args& args : bad)
         EXPECT_THROW(ParseCliOptions(args), CliUsageError) << (args.empty() ? "" : args.back());
 }
 
 // A path with the platform's separators ("\\" on Windows).
-std::string Native(const char* path)
+std::string Native(const std::string& path)
 {
     return std::filesystem::path(path).make_preferred().string();
 }
 
-TEST(CliFrontendTest, OutputPathsFollowTheWorkbookOrTheOutputFolder)
+// Where A2 lands: with --output-dir always inside it, or nowhere.
+struct OutputCase {
+    const char* proposed;
+    const char* outputDir;
+    std::optional<std::string> expected;  // with "/"; the platform's separators are compared
+};
+
+class OutputPathTest : public ::testing::TestWithParam<OutputCase> {};
+
+TEST_P(OutputPathTest, FollowsTheWorkbookOrStaysInsideTheOutputFolder)
 {
-    EXPECT_EQ(ResolveOutputPath("export.xml", "", "/books/a.xlsx"), Native("/books/export.xml"));
-    EXPECT_EQ(ResolveOutputPath("sub/e.xml", "/out", "/books/a.xlsx"), Native("/out/sub/e.xml"));
-    EXPECT_EQ(ResolveOutputPath("/abs/e.xml", "/out", "/books/a.xlsx"), Native("/abs/e.xml"));
-    EXPECT_EQ(ResolveOutputPath("", "/out", "/books/a.xlsx"), "");
+    const OutputCase& c = GetParam();
+    const std::optional<std::string> expected = c.expected ? std::optional(Native(*c.expected)) : std::nullopt;
+    EXPECT_EQ(ResolveOutputPath(c.proposed, c.outputDir, "/books/a.xlsx"), expected);
 }
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, OutputPathTest,
+    ::testing::Values(OutputCase{"export.xml", "", "/books/export.xml"},
+                      OutputCase{"/abs/e.xml", "", "/abs/e.xml"},
+                      OutputCase{"../up.xml", "", "/up.xml"},
+                      OutputCase{"", "/out", ""},
+                      OutputCase{"sub/e.xml", "/out", "/out/sub/e.xml"},
+                      OutputCase{"sub/../e.xml", "/out", "/out/e.xml"},
+                      OutputCase{"e.xml", "out", "out/e.xml"},
+                      OutputCase{"../e.xml", "out", std::nullopt},
+                      OutputCase{"/out/inside.xml", "/out/", "/out/inside.xml"},
+                      OutputCase{"../../../tmp/x.xml", "/out", std::nullopt},
+                      OutputCase{"sub/../../x.xml", "/out", std::nullopt},
+                      OutputCase{"/etc/cron.d/x", "/out", std::nullopt},
+                      OutputCase{"/outside.xml", "/out", std::nullopt},
+                      OutputCase{"/out", "/out", std::nullopt},
+                      OutputCase{".", "/out", std::nullopt}));
+
+// The command line refuses the whole export before anything is written.
+struct PlanCase {
+    const char* name;
+    std::vector<std::pair<std::string, std::string>> proposed;
+    const char* reason;  // part of the warning; "" = accepted
+};
+
+class OutputPlanTest : public ::testing::TestWithParam<PlanCase> {};
+
+TEST_P(OutputPlanTest, RefusesClashesEscapesAndNuls)
+{
+    const PlanCase& c = GetParam();
+    CliOptions options;
+    options.outputDir = "/out";
+    std::ostringstream out, err;
+    TCliFrontend ui(options, "/ctl/", out, err, false);
+    const bool accepted = ui.AcceptOutputPlan(c.proposed);
+    EXPECT_EQ(accepted, std::string(c.reason).empty()) << err.str();
+    EXPECT_EQ(ui.Failed(), !accepted);
+    EXPECT_NE(err.str().find(c.reason), std::string::npos) << err.str();
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, OutputPlanTest,
+    ::testing::Values(
+        PlanCase{"Distinct", {{"/b/a.xlsx", "a.xml"}, {"/b/b.xlsx", "b.xml"}, {"/b/c.xlsx", ""}}, ""},
+        PlanCase{"SameName", {{"/b/a.xlsx", "x.xml"}, {"/b/b.xlsx", "x.xml"}}, "/b/a.xlsx és a(z) /b/b.xlsx"},
+        PlanCase{"SameFileOtherSpelling", {{"/b/a.xlsx", "x.xml"}, {"/b/b.xlsx", "sub/../x.xml"}}, "ugyanabba"},
+        PlanCase{"AbsoluteInsideClashes", {{"/b/a.xlsx", "/out/x.xml"}, {"/b/b.xlsx", "x.xml"}}, "ugyanabba"},
+        PlanCase{"LeavesTheFolder", {{"/b/a.xlsx", "a.xml"}, {"/b/b.xlsx", "../../../tmp/x.xml"}},
+                 "/b/b.xlsx munkafüzet kimeneti fájlja"},
+        PlanCase{"AbsoluteElsewhere", {{"/b/a.xlsx", "/etc/cron.d/x"}}, "--output-dir"},
+        PlanCase{"Nul", {{"/b/a.xlsx", std::string("a.xml\0.txt", 10)}}, "NUL"}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 TEST(CliFrontendTest, AnswersTheWorkbookDialogFromTheOptions)
 {
@@ -95,7 +178,7 @@ TEST(CliFrontendTest, TheExportTextIsLoggedWithLineFeeds)
     EXPECT_EQ(out.str(), "<?xml?>\t<a>\n\t<b/>\t</a>\n");
 }
 
-TEST(CliFrontendTest, WrittenFilesAreThoseOfWorkbooksThatWentThrough)
+TEST(CliFrontendTest, WrittenFilesAreThoseTheExportReported)
 {
     CliOptions options;
     options.outputDir = "/out";
@@ -103,11 +186,40 @@ TEST(CliFrontendTest, WrittenFilesAreThoseOfWorkbooksThatWentThrough)
     TCliFrontend ui(options, "/ctl/", out, err, false);
     ui.SetStatus(0, "/books/a.xlsx");
     EXPECT_EQ(ui.AskSaveFileName("a.xml"), Native("/out/a.xml"));
+    ui.FileWritten(Native("/out/a.xml"));
     ui.SetStatus(0, "/books/b.xlsx");
     EXPECT_EQ(ui.AskSaveFileName("b.xml"), Native("/out/b.xml"));
     ui.WorkbookFailed("/books/b.xlsx", "A fájl nem írható");  // its file was not written
     EXPECT_EQ(ui.WrittenFiles(), std::vector<std::string>{Native("/out/a.xml")});
     EXPECT_TRUE(ui.Failed());
+}
+
+TEST(CliFrontendTest, AnOutputLeavingTheOutputFolderIsAWarning)
+{
+    CliOptions options;
+    options.outputDir = "/out";
+    std::ostringstream out, err;
+    TCliFrontend ui(options, "/ctl/", out, err, false);
+    ui.SetStatus(0, "/books/a.xlsx");
+    EXPECT_EQ(ui.AskSaveFileName("../x.xml"), std::nullopt);
+    EXPECT_TRUE(ui.Failed());
+    EXPECT_NE(err.str().find("/books/a.xlsx"), std::string::npos) << err.str();
+}
+
+TEST(CliFrontendTest, InvalidOutputGoesToStderrAndIsWrittenOnlyWithKeepInvalid)
+{
+    for (bool keep : {false, true}) {
+        SCOPED_TRACE(keep);
+        CliOptions options;
+        options.keepInvalid = keep;
+        std::ostringstream out, err;
+        TCliFrontend ui(options, "/ctl/", out, err, false);
+        ui.SetStatus(0, "/books/a.xlsx");
+        EXPECT_EQ(ui.KeepInvalidOutput({"Termékek, 18. sor (Termék/Ár): baj"}, 1), keep);
+        EXPECT_EQ(ui.Failed(), !keep);
+        EXPECT_EQ(out.str(), "");
+        EXPECT_NE(err.str().find("  Termékek, 18. sor (Termék/Ár): baj\n"), std::string::npos) << err.str();
+    }
 }
 
 TEST(CliFrontendTest, AnEmptyOutputNameIsAWarningNotASilentSkip)

@@ -4,6 +4,8 @@
 // that collects standard output and error while it goes, so a test can act in the
 // middle of it (send a signal, kill its office) and check what it printed.
 
+#include "tests/support/wellformedxml.h"
+
 #include <algorithm>
 #include <fcntl.h>
 #include <filesystem>
@@ -155,6 +157,15 @@ inline Run RunProgram(const std::string& program, const std::vector<std::string>
     int status = 0;
     ::waitpid(child, &status, 0);
     run.status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+    // Every file the export reports as written must be well-formed XML.
+    const std::string written = "Kiírva / written: ";
+    for (size_t start = 0; (start = run.err.find(written, start)) != std::string::npos;) {
+        size_t end = run.err.find('\n', start);
+        std::string path = run.err.substr(start + written.size(), end == std::string::npos ? end : end - start - written.size());
+        testxml::RequireWellFormed(options.workingFolder.empty() ? std::filesystem::path(path)
+                                                                 : options.workingFolder / path);
+        start = end == std::string::npos ? run.err.size() : end;
+    }
     return run;
 }
 

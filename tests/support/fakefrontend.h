@@ -2,6 +2,7 @@
 
 #include "common/frontend.h"
 #include "common/xmldocument.h"
+#include "tests/support/wellformedxml.h"
 
 #include <deque>
 #include <optional>
@@ -32,6 +33,11 @@ public:
     bool busy = false;
     std::vector<std::string> saveQuestions;     // the proposed names, in order
     std::vector<Shown> failedWorkbooks;         // WorkbookFailed: {workbook name, reason}
+    std::vector<std::string> writtenFiles;      // FileWritten, in order; each one parsed
+    // AcceptOutputPlan: what the export proposed; the answer (only asked when wanted).
+    bool wantsOutputPlan = false;
+    bool acceptOutputPlan = true;
+    std::vector<std::pair<std::string, std::string>> outputPlan;
 
     // Scripted answers. An empty queue answers the save dialog with the proposed name
     // (as if the user kept it) and the workbook dialog with "all ticked".
@@ -39,6 +45,12 @@ public:
     std::vector<std::string> dataFiles;
     std::deque<std::optional<std::vector<bool>>> workbookAnswers;
     std::vector<std::vector<std::string>> workbookQuestions;
+    // The export's schema check: the schema named for the run, the answers to "save
+    // anyway?" (an empty queue answers no) and what each question listed.
+    std::string outputSchema;
+    std::deque<bool> keepInvalidAnswers;
+    std::vector<std::vector<std::string>> invalidReports;
+    std::vector<long> invalidCounts;
 
     std::string Caption() const override { return caption; }
     std::string DataFolder() const override { return dataFolder; }
@@ -86,6 +98,28 @@ public:
         return answer;
     }
     std::vector<std::string> AskDataFiles() override { return dataFiles; }
+    void FileWritten(std::string_view path) override
+    {
+        writtenFiles.emplace_back(path);
+        testxml::RequireWellFormed(std::filesystem::path(std::u8string(path.begin(), path.end())));
+    }
+    bool WantsOutputPlan() const override { return wantsOutputPlan; }
+    bool AcceptOutputPlan(const std::vector<std::pair<std::string, std::string>>& proposed) override
+    {
+        outputPlan = proposed;
+        return acceptOutputPlan;
+    }
+    std::string OutputSchema() const override { return outputSchema; }
+    bool KeepInvalidOutput(const std::vector<std::string>& problems, long count) override
+    {
+        invalidReports.push_back(problems);
+        invalidCounts.push_back(count);
+        if (keepInvalidAnswers.empty())
+            return false;
+        bool answer = keepInvalidAnswers.front();
+        keepInvalidAnswers.pop_front();
+        return answer;
+    }
     void WorkbookFailed(std::string_view workbookName, std::string_view reason) override
     {
         failedWorkbooks.push_back({std::string(workbookName), std::string(reason)});

@@ -141,6 +141,24 @@ if cmp -s grid.txt grid-expected.txt; then
 else
     fail "import: the cells A6:F11 differ"; diff grid-expected.txt grid.txt
 fi
+# Again into the same folder: the copy there is not replaced without --force.
+cp copies/import-munkafuzet.fods first-copy.fods
+status=0
+wine "$cli" import --data-folder "$data" --open import-munkafuzet.fods --save-as copies \
+    "$(win "$src/examples/szamlak.xml")" > again.log 2> again.err || status=$?
+if [ "$status" -eq 1 ] && grep -q "A fájl már létezik" again.err && cmp -s copies/import-munkafuzet.fods first-copy.fods; then
+    pass "import --save-as: an existing copy is refused and left as it was"
+else
+    fail "import --save-as over an existing copy: status $status"; cat again.err
+fi
+status=0
+wine "$cli" import --data-folder "$data" --open import-munkafuzet.fods --save-as copies --force \
+    "$(win "$src/examples/szamlak.xml")" > forced.log 2> forced.err || status=$?
+if [ "$status" -eq 0 ] && grep -q "Mentve / saved: .*import-munkafuzet.fods" forced.err; then
+    pass "import --save-as --force: the existing copy is replaced"
+else
+    fail "import --save-as --force: status $status"; cat forced.err
+fi
 unset KORVEX_DOUBLE_REPORT
 wine "$double" unregister
 

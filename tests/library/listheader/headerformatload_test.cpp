@@ -276,16 +276,16 @@ TEST(ReadXmlTitle, MalformedAndOddDocuments)
     }
 }
 
-TEST(ReadXmlTitle, RowContentInsideAnEntityIsTakenFromTheScanner)
+TEST(ReadXmlTitle, RowContentEndingWithAnEntityIsTakenAsWritten)
 {
-    // The content ends inside the entity's replacement text, so it has no span of its
-    // own in the document.
+    // The content ends with a reference: its span runs to the ";" in the document, and
+    // the raw text keeps the reference as written.
     const std::string xml = "<?xml version='1.0'?><!DOCTYPE Title [<!ENTITY u 'mm'>]>"
                             "<Title Rows='1'><Column ID='1' Width='5'><Row>x &u;</Row></Column></Title>";
     TListHeaderFormat format;
     ASSERT_TRUE(ReadXmlTitle(format, xml));
     ASSERT_EQ(format.Count, 1);
-    EXPECT_EQ(format.Column(0)->Lines[0].Text, "x mm");
+    EXPECT_EQ(format.Column(0)->Lines[0].Text, "x &u;");
 }
 
 // --- Measurement units -------------------------------------------------------------

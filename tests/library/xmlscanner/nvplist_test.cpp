@@ -2,6 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <string>
+#include <vector>
+
 namespace {
 
 std::string Names(const TNvpList& list)
@@ -73,6 +77,40 @@ struct AnalyzeCase {
     const char* attrs;  // name=value; in list order
     const char* stop;   // the text from where Analyze stopped
 };
+
+// Positions follow every change, whatever order the names come in: each step's list
+// matches a plain model (newest first among equal names).
+TEST(NvpList, PositionsFollowAddsAndRemovesInAnyOrder)
+{
+    TNvpList list;
+    std::vector<std::pair<std::string, std::string>> model;  // sorted, newest first among equals
+    const auto add = [&](const std::string& name, const std::string& value) {
+        list.Add(std::make_unique<TNvpNode>(name, value));
+        const auto at = std::lower_bound(model.begin(), model.end(), name,
+                                         [](const auto& node, const std::string& n) { return node.first < n; });
+        model.insert(at, {name, value});
+    };
+    const auto expected = [&] {
+        std::string out;
+        for (const auto& [name, value] : model)
+            out += name + "=" + value + ";";
+        return out;
+    };
+    for (int i = 30; i > 0; --i)  // descending, with every third name twice
+        for (int copy = 0; copy < (i % 3 == 0 ? 2 : 1); ++copy)
+            add("n" + std::to_string(100 + i), std::to_string(copy));
+    EXPECT_EQ(Names(list), expected());
+    add("a", "front");
+    EXPECT_EQ(list.Name(0), "a");  // read right after an add
+    EXPECT_EQ(list.Remove("n103")->Value, "1");
+    model.erase(std::find(model.begin(), model.end(), std::make_pair(std::string("n103"), std::string("1"))));
+    EXPECT_EQ(list.Value("n103"), "0");
+    EXPECT_EQ(Names(list), expected());
+    EXPECT_EQ(list.Count(), static_cast<int>(model.size()));
+    list.Clear();
+    EXPECT_EQ(list.Node(0), nullptr);
+    EXPECT_EQ(list.Count(), 0);
+}
 
 TEST(AttrList, AnalyzeTable)
 {

@@ -1,0 +1,268 @@
+#include "common/xmlschema.h"
+
+#include "common/pathtext.h"
+#include "common/xmldocument.h"
+
+#include <libxml/parser.h>
+#include <libxml/parserInternals.h>
+#include <libxml/xmlerror.h>
+#include <libxml/xmlschemas.h>
+
+#include <cctype>
+#include <filesystem>
+#include <stdexcept>
+
+namespace {
+
+std::string OneLine(const char* message)
+{
+    std::string text = message ? message : "";
+    while (!text.empty() && (text.back() == '\n' || text.back() == ' '))
+        text.pop_back();
+    for (char& c : text)
+        if (c == '\n')
+            c = ' ';
+    return text;
+}
+
+// While it lives, libxml2 loads no entity, schema or DTD from the network: a name
+// with a network scheme is refused and remembered for the message.
+class LocalOnlyLoading {
+public:
+    LocalOnlyLoading() : previous_(xmlGetExternalEntityLoader())
+    {
+        outer_ = active_;
+        active_ = this;
+        xmlSetExternalEntityLoader(&LocalOnlyLoading::Load);
+    }
+    ~LocalOnlyLoading()
+    {
+        xmlSetExternalEntityLoader(previous_);
+        active_ = outer_;
+    }
+    LocalOnlyLoading(const LocalOnlyLoading&) = delete;
+    LocalOnlyLoading& operator=(const LocalOnlyLoading&) = delete;
+
+    const std::string& Refused() const { return refused_; }
+
+private:
+    static xmlParserInputPtr Load(const char* url, const char* id, xmlParserCtxtPtr context)
+    {
+        LocalOnlyLoading* self = active_;
+        if (url && IsNetworkName(url)) {
+            if (self && self->refused_.empty())
+                self->refused_ = url;
+            return nullptr;
+        }
+        return self && self->previous_ ? self->previous_(url, id, context) : nullptr;
+    }
+
+    static inline LocalOnlyLoading* active_ = nullptr;
+    xmlExternalEntityLoader previous_;
+    LocalOnlyLoading* outer_ = nullptr;
+    std::string refused_;
+};
+
+// Collects libxml2's reports of one schema read or one validation.
+struct Collector {
+    SchemaReport report;
+    std::string firstError;
+    int firstLine = 0;
+    std::string firstFile;
+
+    static void Collect(void* self, xmlErrorPtr error)
+    {
+        auto* collector = static_cast<Collector*>(self);
+        if (!error || error->level < XML_ERR_ERROR)
+            return;
+        if (collector->firstError.empty()) {
+            collector->firstError = OneLine(error->message);
+            collector->firstLine = error->line;
+            collector->firstFile = error->file ? error->file : "";
+        }
+        ++collector->report.count;
+        if (collector->report.problems.size() < TXmlSchema::MaxProblems)
+            collector->report.problems.push_back(
+                {static_cast<const xmlNode*>(error->node), error->line, OneLine(error->message)});
+    }
+};
+
+// Parser errors outside a validation context (a file that is not well-formed while it
+// is validated) reach the global handler; this one sends them to a collector.
+class GlobalErrors {
+public:
+    explicit GlobalErrors(Collector& collector)
+        : oldHandler_(xmlStructuredError)
+        , oldContext_(xmlStructuredErrorContext)
+    {
+        xmlSetStructuredErrorFunc(&collector, &Collector::Collect);
+    }
+    ~GlobalErrors() { xmlSetStructuredErrorFunc(oldContext_, oldHandler_); }
+    GlobalErrors(const GlobalErrors&) = delete;
+    GlobalErrors& operator=(const GlobalErrors&) = delete;
+
+private:
+    xmlStructuredErrorFunc oldHandler_;
+    void* oldContext_;
+};
+
+template <typename T, void (*Free)(T*)>
+struct Deleter {
+    void operator()(T* p) const { Free(p); }
+};
+using ParserContext = std::unique_ptr<xmlSchemaParserCtxt, Deleter<xmlSchemaParserCtxt, xmlSchemaFreeParserCtxt>>;
+using ValidContext = std::unique_ptr<xmlSchemaValidCtxt, Deleter<xmlSchemaValidCtxt, xmlSchemaFreeValidCtxt>>;
+
+ValidContext NewValidContext(xmlSchema* schema, Collector& collector)
+{
+    ValidContext context(xmlSchemaNewValidCtxt(schema));
+    if (!context)
+        throw XmlError("Az XML séma nem használható");
+    xmlSchemaSetValidStructuredErrors(context.get(), &Collector::Collect, &collector);
+    return context;
+}
+
+// The text between the quotes that follow marker, or "" without them.
+std::string QuotedAfter(const std::string& text, const std::string& marker, size_t from = 0)
+{
+    size_t start = text.find(marker, from);
+    if (start == std::string::npos)
+        return {};
+    start += marker.size();
+    size_t end = text.find('\'', start);
+    return end == std::string::npos ? std::string() : text.substr(start, end - start);
+}
+
+std::string Quote(const std::string& value)
+{
+    return "\"" + value + "\"";
+}
+
+}  // namespace
+
+bool IsNetworkName(const std::string& name)
+{
+    // A scheme is letters (then letters, digits, + - .) and a colon; "C:" is a drive.
+    size_t colon = name.find(':');
+    if (colon == std::string::npos || colon < 2)
+        return false;
+    for (size_t i = 0; i < colon; ++i) {
+        unsigned char c = static_cast<unsigned char>(name[i]);
+        if (!std::isalpha(c) && !(i > 0 && (std::isdigit(c) || c == '+' || c == '-' || c == '.')))
+            return false;
+    }
+    std::string scheme = name.substr(0, colon);
+    for (char& c : scheme)
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return scheme != "file";
+}
+
+void TXmlSchema::SchemaFree::operator()(xmlSchema* schema) const
+{
+    xmlSchemaFree(schema);
+}
+
+TXmlSchema::TXmlSchema(const std::string& path)
+    : path_(path)
+{
+    std::error_code error;
+    if (!std::filesystem::is_regular_file(PathFromUtf8(path), error))
+        throw XmlError("Az XML séma nem található: " + path);
+    LocalOnlyLoading local;
+    Collector collector;
+    GlobalErrors global(collector);
+    ParserContext context(xmlSchemaNewParserCtxt(path.c_str()));
+    if (!context)
+        throw XmlError("Az XML séma nem olvasható: " + path);
+    xmlSchemaSetParserStructuredErrors(context.get(), &Collector::Collect, &collector);
+    schema_.reset(xmlSchemaParse(context.get()));
+    if (!local.Refused().empty())
+        throw XmlError("Hibás XML séma: " + path + ": hálózati címről nem töltünk be sémát: " + local.Refused());
+    if (!schema_) {
+        std::string text = "Hibás XML séma: " + (collector.firstFile.empty() ? path : collector.firstFile);
+        if (collector.firstLine > 0)
+            text += ", " + std::to_string(collector.firstLine) + ". sor";
+        if (!collector.firstError.empty())
+            text += ": " + collector.firstError;
+        throw XmlError(text);
+    }
+}
+
+TXmlSchema::~TXmlSchema() = default;
+
+SchemaReport TXmlSchema::Validate(xmlDoc* doc) const
+{
+    LocalOnlyLoading local;
+    Collector collector;
+    ValidContext context = NewValidContext(schema_.get(), collector);
+    int result = xmlSchemaValidateDoc(context.get(), doc);
+    if (result != 0 && collector.report.count == 0)
+        collector.report = {{{nullptr, 0, "a dokumentum nem ellenőrizhető"}}, 1};
+    return std::move(collector.report);
+}
+
+SchemaReport TXmlSchema::ValidateFile(const std::string& path) const
+{
+    LocalOnlyLoading local;
+    Collector collector;
+    GlobalErrors global(collector);
+    ValidContext context = NewValidContext(schema_.get(), collector);
+    int result = xmlSchemaValidateFile(context.get(), path.c_str(), 0);
+    if (result != 0 && collector.report.count == 0)
+        collector.report = {{{nullptr, 0, "a fájl nem olvasható vagy nem ellenőrizhető"}}, 1};
+    return std::move(collector.report);
+}
+
+std::string SchemaReason(const std::string& message)
+{
+    if (size_t at = message.find("' is not a valid value of the"); at != std::string::npos) {
+        size_t start = message.find("': '");
+        std::string value = start != std::string::npos && start + 4 <= at ? message.substr(start + 4, at - start - 4) : "";
+        std::string type = QuotedAfter(message, "type '", at);
+        if (size_t colon = type.rfind(':'); colon != std::string::npos)
+            type.erase(0, colon + 1);
+        return Quote(value) + " nem érvényes " + (type.empty() ? "" : type + " ") + "érték";
+    }
+    if (size_t at = message.find("[facet '"); at != std::string::npos) {
+        std::string facet = QuotedAfter(message, "[facet '");
+        std::string value = QuotedAfter(message, "The value '", at);
+        std::string what = facet == "enumeration" ? "nem a megengedett értékek egyike"
+                           : facet == "pattern"   ? "nem illik a megadott mintára"
+                           : facet.find("ength") != std::string::npos ? "hossza nem megengedett"
+                           : facet.find("Digits") != std::string::npos ? "túl sok számjegyet tartalmaz"
+                           : facet.find("clusive") != std::string::npos ? "kívül esik a megengedett tartományon"
+                                                                      : "nem felel meg a megszorításnak";
+        return (value.empty() ? std::string("Az érték") : Quote(value)) + " " + what;
+    }
+    if (message.find("is required but missing") != std::string::npos)
+        return "hiányzik a kötelező " + Quote(QuotedAfter(message, "The attribute '")) + " attribútum";
+    if (message.find("The attribute '") != std::string::npos && message.find("is not allowed") != std::string::npos)
+        return "nem megengedett " + Quote(QuotedAfter(message, "The attribute '")) + " attribútum";
+    if (message.find("This element is not expected") != std::string::npos)
+        return "ide nem várt elem";
+    if (message.find("Missing child element") != std::string::npos)
+        return "hiányzik egy kötelező gyermekelem";
+    if (message.find("No matching global declaration available for the validation root") != std::string::npos)
+        return "a gyökérelemet a séma nem ismeri";
+    if (message.find("Character content other than whitespace is not allowed") != std::string::npos)
+        return "itt nem állhat szöveg";
+    if (message.find("Element content is not allowed") != std::string::npos)
+        return "itt nem állhat elem";
+    return "nem felel meg a sémának";
+}
+
+std::string SchemaProblemText(const std::string& message)
+{
+    return SchemaReason(message) + " [" + message + "]";
+}
+
+std::string ResolveSchemaPath(const std::string& dataFolder, const std::string& name)
+{
+    namespace fs = std::filesystem;
+    fs::path relative = PathFromUtf8(name).lexically_normal();
+    bool outside = relative.empty() || relative.is_absolute() || relative.has_root_name() ||
+                   relative.has_root_directory() || *relative.begin() == "..";
+    if (outside)
+        throw std::runtime_error("Az XML séma csak az adatmappán belüli fájl lehet: " + name);
+    return dataFolder + Utf8FromPath(relative);
+}

@@ -1,0 +1,325 @@
+#include "export/controlcheck.h"
+
+#include "export/inifile.h"
+#include "export/textcodec.h"
+#include "export/textrules.h"
+#include "common/xmlschema.h"
+
+#include <libxml/tree.h>
+
+#include <algorithm>
+#include <array>
+#include <map>
+#include <set>
+
+namespace {
+
+// One "key=value" line of the file, as the reader takes it.
+struct Entry {
+    std::string key;
+    std::string value;
+    int line;
+};
+
+struct Section {
+    std::string name;
+    int line;
+    std::vector<Entry> entries;
+};
+
+class Checker {
+public:
+    Checker(std::string_view text, const std::string& dataFolder) : dataFolder_(dataFolder) { Read(text); }
+
+    std::vector<TCheckFinding> Run()
+    {
+        CheckMain();
+        CheckMapping();
+        CheckFormat();
+        CheckConstantTexts();
+        std::stable_sort(findings_.begin(), findings_.end(),
+                         [](const TCheckFinding& a, const TCheckFinding& b) { return a.line < b.line; });
+        return std::move(findings_);
+    }
+
+private:
+    void Add(int line, std::string message, bool note = false) { findings_.push_back({line, std::move(message), note}); }
+
+    // The reader's rules (see TIniFile): trimmed lines, ";" comments, a repeated
+    // section continues the first, the first of repeated keys wins.
+    void Read(std::string_view text)
+    {
+        Section* current = nullptr;
+        int number = 0;
+        while (!text.empty()) {
+            ++number;
+            size_t end = text.find('\n');
+            std::string_view line = TrimBlanks(text.substr(0, end));
+            text = end == std::string_view::npos ? std::string_view() : text.substr(end + 1);
+            if (line.empty() || line.front() == ';')
+                continue;
+            if (line.front() == '[') {
+                size_t close = line.find(']');
+                if (close == std::string_view::npos)
+                    Add(number, "a szakasz neve után hiányzik a \"]\"");
+                std::string name(TrimBlanks(line.substr(1, close == std::string_view::npos ? line.npos : close - 1)));
+                std::string folded = FoldCase(name);
+                auto found = std::find_if(sections_.begin(), sections_.end(),
+                                          [&](const Section& s) { return FoldCase(s.name) == folded; });
+                if (found == sections_.end()) {
+                    sections_.push_back({name, number, {}});
+                    current = &sections_.back();
+                } else {
+                    current = &*found;
+                }
+                continue;
+            }
+            size_t equals = line.find('=');
+            if (!current || equals == std::string_view::npos) {
+                Add(number, current ? "a sor nem \"kulcs=érték\" alakú; a Korvex nem veszi figyelembe"
+                                    : "a sor szakasz előtt áll; a Korvex nem veszi figyelembe");
+                continue;
+            }
+            std::string key(TrimBlanks(line.substr(0, equals)));
+            if (key.empty()) {
+                Add(number, "a sorban nincs kulcs az \"=\" előtt");
+                continue;
+            }
+            if (const Entry* first = Find(*current, key)) {
+                Add(number, "a(z) " + key + " kulcs már szerepel a(z) " + std::to_string(first->line) +
+                                ". sorban; csak az az érték számít");
+                continue;
+            }
+            current->entries.push_back({key, std::string(TrimBlanks(line.substr(equals + 1))), number});
+        }
+    }
+
+    static const Entry* Find(const Section& section, std::string_view key)
+    {
+        std::string folded = FoldCase(key);
+        for (const Entry& entry : section.entries)
+            if (FoldCase(entry.key) == folded)
+                return &entry;
+        return nullptr;
+    }
+    const Section* FindSection(std::string_view name) const
+    {
+        std::string folded = FoldCase(name);
+        for (const Section& section : sections_)
+            if (FoldCase(section.name) == folded)
+                return &section;
+        return nullptr;
+    }
+    static bool IsSection(const Section& section, std::string_view name) { return FoldCase(section.name) == FoldCase(name); }
+
+    void CheckMain()
+    {
+        const Section* main = FindSection("MAIN");
+        if (!main)
+            return;
+        for (const Entry& entry : main->entries) {
+            std::string key = UpperAscii(entry.key);
+            if (key == "VERSION")
+                CheckVersion(entry);
+            else if (key == "COLS")
+                CheckCols(entry);
+            else if (key == "SCHEMA")
+                CheckSchema(entry);
+            else
+                Add(entry.line, "ismeretlen kulcs a [MAIN] szakaszban: " + entry.key + " (VERSION, COLS vagy SCHEMA)");
+        }
+    }
+
+    void CheckVersion(const Entry& entry)
+    {
+        const std::string& v = entry.value;
+        size_t dot = v.find('.');
+        auto digits = [](std::string_view s) {
+            return !s.empty() && std::all_of(s.begin(), s.end(), [](char c) { return c >= '0' && c <= '9'; });
+        };
+        bool number = dot == std::string::npos ? digits(v) : digits(std::string_view(v).substr(0, dot)) &&
+                                                                 digits(std::string_view(v).substr(dot + 1));
+        if (!number)
+            Add(entry.line, "a VERSION nem szám: \"" + v + "\"");
+    }
+
+    void CheckCols(const Entry& entry)
+    {
+        colsLine_ = entry.line;
+        std::string_view rest = entry.value;
+        while (!rest.empty()) {
+            std::string key = UpperAscii(TrimBlanks(SplitFirst(rest, ";")));
+            if (key.empty())
+                continue;
+            bool letters = key.size() <= 2 && std::all_of(key.begin(), key.end(), [](char c) { return c >= 'A' && c <= 'Z'; });
+            if (!letters)
+                Add(entry.line, "a COLS \"" + key + "\" része nem oszlopbetű (egy vagy két betű): minden sorban \"Hibás cella!\"");
+            columns_.push_back(key);
+        }
+    }
+
+    void CheckSchema(const Entry& entry)
+    {
+        if (entry.value.empty())
+            return;
+        try {
+            TXmlSchema schema(ResolveSchemaPath(dataFolder_, entry.value));
+        } catch (const std::exception& error) {
+            Add(entry.line, error.what());
+        }
+    }
+
+    static bool IsXmlName(const std::string& name)
+    {
+        return !name.empty() && name.find('\0') == std::string::npos &&
+               xmlValidateName(reinterpret_cast<const xmlChar*>(name.c_str()), 0) == 0;
+    }
+
+    void CheckMapping()
+    {
+        const Section* mapping = FindSection("MAPPING");
+        std::set<std::string> mapped;
+        // Every element a BeginItem opens and an EndItem closes, with the first line.
+        std::map<std::string, int> opened;
+        std::map<std::string, int> closed;
+        if (mapping) {
+            for (const Entry& entry : mapping->entries) {
+                std::string column = UpperAscii(entry.key);
+                mapped.insert(column);
+                if (colsLine_ > 0 && std::find(columns_.begin(), columns_.end(), column) == columns_.end())
+                    Add(entry.line, "a(z) " + entry.key + " oszlop nincs a COLS-ban; ez a bejegyzés nem fut le", true);
+                CheckCommands(entry, opened, closed);
+            }
+        }
+        for (const std::string& column : columns_)
+            if (!mapped.count(column))
+                Add(colsLine_, "a(z) " + column + " oszlopnak nincs MAPPING bejegyzése; a cellái semmit nem írnak", true);
+        for (const auto& [name, line] : opened)
+            if (!closed.count(name) && name != "CONSTANTTEXT")
+                Add(line, "a(z) " + name + " elemet egyetlen EndItem sem zárja le; a sorok egyre mélyebbre kerülnek",
+                    true);
+        for (const auto& [name, line] : closed)
+            if (!opened.count(name))
+                Add(line, "a(z) " + name + " elemet egyetlen BeginItem sem nyitja meg; az EndItem csak a gyökérelemen "
+                                           "vagy egy másik vezérlőfájl elemén hat",
+                    true);
+        usesConstantText_ = opened.count("CONSTANTTEXT") > 0;
+        if (usesConstantText_)
+            constantLine_ = opened["CONSTANTTEXT"];
+    }
+
+    void CheckCommands(const Entry& entry, std::map<std::string, int>& opened, std::map<std::string, int>& closed)
+    {
+        static constexpr std::array<std::string_view, 5> Names = {"BEGINITEM", "CREATEDATEITEM", "CONTENT", "ENDITEM",
+                                                                  "ATTRIBUTE"};
+        std::string_view rest = entry.value;
+        while (!rest.empty()) {
+            std::string command(TrimBlanks(SplitFirst(rest, ";")));
+            if (command.empty())
+                continue;
+            std::string text = command;
+            std::string name(TrimBlanks(SplitFirst(text, "(")));
+            std::string upper = UpperAscii(name);
+            size_t close = text.find(')');
+            std::string argument(TrimBlanks(SplitFirst(text, ")")));
+            if (close != std::string::npos && !TrimBlanks(text).empty())
+                Add(entry.line, "a(z) \"" + command + "\" parancsban a \")\" utáni rész elvész", true);
+            auto kind = std::find(Names.begin(), Names.end(), upper);
+            if (kind == Names.end()) {
+                Add(entry.line, "ismeretlen parancs: \"" + name + "\" (BeginItem, EndItem, Content, Attribute vagy "
+                                "CreateDateItem)");
+                continue;
+            }
+            if (upper == "BEGINITEM" || upper == "ENDITEM") {
+                if (!IsXmlName(argument)) {
+                    Add(entry.line, "a(z) \"" + command + "\" elemneve nem lehet XML név: \"" + argument + "\"");
+                    continue;
+                }
+                (upper == "BEGINITEM" ? opened : closed).try_emplace(argument, entry.line);
+            } else if (upper == "ATTRIBUTE") {
+                size_t equals = argument.find('=');
+                std::string attribute = argument.substr(0, equals);
+                if (!IsXmlName(attribute))
+                    Add(entry.line, "a(z) \"" + command + "\" attribútumneve nem lehet XML név: \"" + attribute + "\"" +
+                                        (attribute != TrimBlanks(attribute) ? " (az \"=\" körüli szóköz a név része)" : ""));
+            }
+        }
+    }
+
+    void CheckFormat()
+    {
+        const Section* format = FindSection("FORMAT");
+        if (!format)
+            return;
+        for (const Entry& entry : format->entries) {
+            std::string number = entry.value.substr(0, entry.value.find(','));
+            if (!ParseInteger(number))
+                Add(entry.line, "a FORMAT bejegyzés nem \"behúzás[,x]\" alakú: \"" + entry.value +
+                                    "\"; a vezérlőfájl olvasása elakad, a munkalap kimarad");
+            else if (!IsXmlName(entry.key))
+                Add(entry.line, "a FORMAT " + entry.key + " kulcsa nem lehet elemnév; semmit nem tördel", true);
+        }
+    }
+
+    void CheckConstantTexts()
+    {
+        bool any = false;
+        for (const Section& section : sections_) {
+            if (IsSection(section, "MAIN") || IsSection(section, "MAPPING") || IsSection(section, "FORMAT"))
+                continue;
+            any = true;
+            if (!Find(section, "Line0") || Find(section, "Line0")->value.empty()) {
+                Add(section.line, "a(z) [" + section.name + "] állandó szövegnek nincs (nem üres) Line0 sora; " +
+                                      "semmi nem kerül a helyére");
+                continue;
+            }
+            // The lines are read up to the first missing or empty one.
+            int n = 0;
+            while (const Entry* entry = Find(section, "Line" + std::to_string(n))) {
+                if (entry->value.empty())
+                    break;
+                ++n;
+            }
+            for (const Entry& entry : section.entries) {
+                std::string upper = UpperAscii(entry.key);
+                std::optional<int> index = upper.starts_with("LINE") ? ParseInteger(upper.substr(4)) : std::nullopt;
+                if (!index)
+                    Add(entry.line, "a(z) " + entry.key + " kulcs nem LineN alakú; az állandó szövegbe nem kerül be", true);
+                else if (*index >= n)
+                    Add(entry.line, "a(z) " + entry.key + " sor nem kerül be: a Line" + std::to_string(n) +
+                                        " hiányzik vagy üres");
+            }
+        }
+        if (usesConstantText_ && !any)
+            Add(constantLine_, "a MAPPING CONSTANTTEXT elemet nyit, de a fájlban nincs állandó szöveg szakasz");
+    }
+
+    std::string dataFolder_;
+    std::vector<Section> sections_;
+    std::vector<TCheckFinding> findings_;
+    std::vector<std::string> columns_;
+    int colsLine_ = 0;
+    bool usesConstantText_ = false;
+    int constantLine_ = 0;
+};
+
+// A file the reader cannot take as text: NUL bytes mean UTF-16 or UTF-32 without a
+// byte order mark, or no text at all. Returns the line of the first such byte.
+int BinaryLine(std::string_view bytes)
+{
+    if (bytes.starts_with("\xFF\xFE") || bytes.starts_with("\xFE\xFF"))
+        return 0;
+    size_t nul = bytes.find('\0');
+    if (nul == std::string_view::npos)
+        return 0;
+    return 1 + static_cast<int>(std::count(bytes.begin(), bytes.begin() + static_cast<long>(nul), '\n'));
+}
+
+}  // namespace
+
+std::vector<TCheckFinding> CheckExportControl(std::string_view bytes, const std::string& dataFolder)
+{
+    if (int line = BinaryLine(bytes))
+        return {{line, "a fájl nem szöveg, vagy bájtsorrend-jel (BOM) nélküli UTF-16/UTF-32: a Korvex nem tudja olvasni"}};
+    return Checker(DecodeTextFile(bytes), dataFolder).Run();
+}

@@ -1,0 +1,164 @@
+#include "export/schemacheck.h"
+
+#include <libxml/parser.h>
+
+#include <memory>
+#include <stdexcept>
+#include <unordered_map>
+
+namespace {
+
+std::string NameOf(const xmlNode* node)
+{
+    std::string name = node->name ? reinterpret_cast<const char*>(node->name) : "";
+    if (node->ns && node->ns->prefix)
+        name = reinterpret_cast<const char*>(node->ns->prefix) + (":" + name);
+    return name;
+}
+
+const xmlNode* NextElement(const xmlNode* node)
+{
+    while (node && node->type != XML_ELEMENT_NODE)
+        node = node->next;
+    return node;
+}
+
+const xmlNode* FirstElement(const xmlNode* parent)
+{
+    return NextElement(parent->children);
+}
+
+const xmlNode* AfterElement(const xmlNode* node)
+{
+    return NextElement(node->next);
+}
+
+using NodeMap = std::unordered_map<const xmlNode*, const xmlNode*>;
+
+// Pairs the elements of the output (parsed) with those they were built from. The
+// text differs from the document only in layout, except where a CONSTANTTEXT element
+// became its section's lines: those elements have no origin, and the walk picks up
+// again at the next built element's name. Elements out of step keep no origin.
+void PairElements(const xmlNode* built, const xmlNode* parsed, NodeMap& pairs)
+{
+    pairs.emplace(parsed, built);
+    const xmlNode* b = FirstElement(built);
+    const xmlNode* p = FirstElement(parsed);
+    while (b && p) {
+        if (NameOf(b) == "CONSTANTTEXT" && NameOf(p) != "CONSTANTTEXT") {
+            const xmlNode* next = AfterElement(b);
+            while (p && (!next || NameOf(p) != NameOf(next)))
+                p = AfterElement(p);
+            b = next;
+            continue;
+        }
+        if (NameOf(b) != NameOf(p))
+            return;
+        PairElements(b, p, pairs);
+        b = AfterElement(b);
+        p = AfterElement(p);
+    }
+}
+
+// "Termék/Ár" below the document element, "Termék/@kód" for an attribute; the
+// document element's own name for itself.
+std::string PathOf(const xmlNode* node)
+{
+    std::string path;
+    if (node->type == XML_ATTRIBUTE_NODE) {
+        path = "@" + NameOf(node);
+        node = node->parent;
+    }
+    for (; node && node->type == XML_ELEMENT_NODE; node = node->parent) {
+        bool isRoot = !node->parent || node->parent->type != XML_ELEMENT_NODE;
+        if (isRoot && !path.empty())
+            break;
+        path = path.empty() ? NameOf(node) : NameOf(node) + "/" + path;
+    }
+    return path;
+}
+
+// The text between the quotes that follow marker, or "" without them.
+std::string QuotedAfter(const std::string& text, const std::string& marker, size_t from = 0)
+{
+    size_t start = text.find(marker, from);
+    if (start == std::string::npos)
+        return {};
+    start += marker.size();
+    size_t end = text.find('\'', start);
+    return end == std::string::npos ? std::string() : text.substr(start, end - start);
+}
+
+struct DocFree {
+    void operator()(xmlDoc* doc) const { xmlFreeDoc(doc); }
+};
+
+}  // namespace
+
+void TOutputOrigins::BeginSheet(const std::string& sheetName)
+{
+    sheets_.push_back(sheetName);
+}
+
+const TOutputOrigin* TOutputOrigins::Add(int row)
+{
+    const std::string* sheet = sheets_.empty() ? nullptr : &sheets_.back();
+    origins_.push_back({sheet, row});
+    return &origins_.back();
+}
+
+std::string ProblemLine(const TOutputOrigin* origin, const std::string& path, const std::string& message)
+{
+    std::string line;
+    if (origin && origin->sheet)
+        line = *origin->sheet + ", " + std::to_string(origin->row) + ". sor ";
+    line += "(" + path + "): " + SchemaProblemText(message);
+    return line;
+}
+
+std::string InvalidOutputQuestion(long count)
+{
+    return "A kimenet " + std::to_string(count) + " helyen nem felel meg a sémának. Mégis menti?";
+}
+
+TOutputCheck CheckOutput(const TXmlSchema& schema, std::string_view text, const xmlNode* built)
+{
+    TOutputCheck check;
+    // The text is UTF-8 in memory whatever its declaration says.
+    std::unique_ptr<xmlDoc, DocFree> parsed(xmlReadMemory(text.data(), static_cast<int>(text.size()), "kimenet",
+                                                          "UTF-8", XML_PARSE_NONET | XML_PARSE_NOERROR |
+                                                                       XML_PARSE_NOWARNING | XML_PARSE_HUGE));
+    if (!parsed || !xmlDocGetRootElement(parsed.get())) {
+        check.lines.push_back("A kimenet nem jól formázott XML (a CONSTANTTEXT szakaszok szövege rontotta el)");
+        check.count = 1;
+        return check;
+    }
+    SchemaReport report = schema.Validate(parsed.get());
+    check.count = report.count;
+    if (report.Valid())
+        return check;
+
+    NodeMap pairs;
+    if (built)
+        PairElements(built, xmlDocGetRootElement(parsed.get()), pairs);
+    for (const SchemaProblem& problem : report.problems) {
+        const xmlNode* node = problem.node;
+        if (!node) {
+            check.lines.push_back("(" + std::to_string(problem.line) + ". sor): " + SchemaProblemText(problem.message));
+            continue;
+        }
+        const xmlNode* element = node->type == XML_ATTRIBUTE_NODE ? node->parent : node;
+        std::string path = PathOf(node);
+        // An attribute's problem is reported on its element; libxml2's text names it.
+        if (node->type == XML_ELEMENT_NODE)
+            if (std::string attribute = QuotedAfter(problem.message, "', attribute '"); !attribute.empty())
+                path += "/@" + attribute;
+        auto found = pairs.find(element);
+        check.lines.push_back(
+            ProblemLine(found == pairs.end() ? nullptr : OriginOf(found->second), path, problem.message));
+    }
+    if (report.count > static_cast<long>(report.problems.size()))
+        check.lines.push_back("... és még " + std::to_string(report.count - static_cast<long>(report.problems.size())) +
+                              " hely");
+    return check;
+}
