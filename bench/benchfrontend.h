@@ -8,11 +8,23 @@
 #include "common/xmldocument.h"
 
 #include <cstdio>
+#include <fstream>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <utility>
 #include <vector>
+
+// The machine's load averages (1, 5 and 15 minutes) for the figures printed beside
+// them: benchmarks share the machine.
+inline std::string MachineLoad()
+{
+    std::ifstream file("/proc/loadavg");
+    std::string one, five, fifteen;
+    if (!(file >> one >> five >> fifteen))
+        return "load unknown";
+    return "load " + one + " " + five + " " + fifteen;
+}
 
 class BenchFrontend : public Frontend {
 public:

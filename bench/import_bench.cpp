@@ -4,8 +4,15 @@
 // by side cell by cell (KORVEX_HOST_UNBUFFERED=1, with fewer elements: about a
 // millisecond a cell) and with writes in blocks. Prints elements per second, written
 // cells per second and write calls; the last line is "import speed-up: N", buffered
-// over cell by cell per element through LibreOffice. Run by hand:
-//     import_bench [--elements N] [--runs N] [--office] [--slow-elements N]
+// over cell by cell per element through LibreOffice.
+//
+// Also: each in-memory run followed by libxml2 reading the same file into a tree
+// (xmlReadFile) and walking it (every attribute value and element text), with the
+// ratio of the best times; the peak memory of a process that imports --peak-elements
+// (200,000) elements into a host that discards the cells; with --office the same
+// import again into the rows it has just filled, beside the import into empty rows.
+// Every figure line ends with the machine's load. Run by hand:
+//     import_bench [--elements N] [--runs N] [--office] [--slow-elements N] [--peak-elements N]
 
 #include "bench/benchfrontend.h"
 #include "export/exceltoxml.h"
@@ -18,9 +25,15 @@
 #include "host/libreoffice/unohost.h"
 #endif
 
+#include <libxml/parser.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <ctime>
 #include <cstdlib>
 #include <exception>
 #include <filesystem>
@@ -147,12 +160,14 @@ double Run(const char* label, int run, std::shared_ptr<HostBackend> backend, con
     TExcelToXML(ui).ReadImportMapping(app, names.back(), static_cast<int>(names.size()), control);
 
     auto start = std::chrono::steady_clock::now();
+    std::clock_t cpuStart = std::clock();
     control.TransferFile(data.string(), app);
+    double cpu = double(std::clock() - cpuStart) / CLOCKS_PER_SEC;
     double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-    std::printf("%s, %lld elements, run %d: %.3f s, %.0f elements/s, %.0f cells/s (%lld cells in %lld write calls, "
-                "%.3f s in them)\n",
-                label, ui.logLines, run, seconds, ui.logLines / seconds, counting->writes / seconds, counting->writes,
-                counting->writeCalls, counting->hostSeconds);
+    std::printf("%s, %lld elements, run %d: %.3f s (%.3f s of CPU), %.0f elements/s, %.0f cells/s (%lld cells in %lld "
+                "write calls, %.3f s in them) (%s)\n",
+                label, ui.logLines, run, seconds, cpu, ui.logLines / seconds, counting->writes / seconds,
+                counting->writes, counting->writeCalls, counting->hostSeconds, MachineLoad().c_str());
     return ui.logLines / seconds;
 }
 
@@ -162,6 +177,100 @@ std::shared_ptr<MemoryHost> MakeMemoryWorkbook()
     int book = host->AddWorkbook("bench.xlsx", {"Start", "Data"});
     host->SetText(book, 2, "A1", "Data");
     return host;
+}
+
+// libxml2 reading the file into a tree and walking every top-level element: its
+// attribute values and the texts of its children. Returns the seconds taken.
+double ReadWithLibxml2(const fs::path& data)
+{
+    auto start = std::chrono::steady_clock::now();
+    xmlDoc* doc = xmlReadFile(data.c_str(), nullptr, XML_PARSE_NONET);
+    if (!doc)
+        throw std::runtime_error("libxml2 cannot read " + data.string());
+    size_t bytes = 0;
+    for (xmlNode* element = xmlDocGetRootElement(doc)->children; element; element = element->next) {
+        if (element->type != XML_ELEMENT_NODE)
+            continue;
+        for (xmlAttr* attribute = element->properties; attribute; attribute = attribute->next) {
+            xmlChar* value = xmlNodeListGetString(doc, attribute->children, 1);
+            bytes += xmlStrlen(value);
+            xmlFree(value);
+        }
+        for (xmlNode* child = element->children; child; child = child->next) {
+            xmlChar* text = xmlNodeGetContent(child);
+            bytes += xmlStrlen(text);
+            xmlFree(text);
+        }
+    }
+    xmlFreeDoc(doc);
+    double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    return bytes > 0 ? seconds : -1;
+}
+
+// A host whose data sheet takes every write and keeps nothing, so that a process's
+// peak memory is the engine's own.
+class DiscardingBackend : public HostBackend {
+public:
+    int WorkbookCount() override { return 1; }
+    std::string WorkbookFullName(int) override { return "bench.xlsx"; }
+    int SheetCount(int) override { return 2; }
+    std::unique_ptr<HostSheet> Sheet(int, int sheet) override { return std::make_unique<DiscardingSheet>(sheet); }
+
+private:
+    class DiscardingSheet : public HostSheet {
+    public:
+        explicit DiscardingSheet(int sheet) : sheet_(sheet) {}
+        std::string Name() override { return sheet_ == 2 ? "Data" : "Start"; }
+        CellValue ReadCell(int row, int column) override
+        {
+            return sheet_ == 2 && row == 1 && column == 1 ? CellValue::FromText("Data") : CellValue{};
+        }
+        void WriteCell(int, int, const CellValue&) override {}
+        bool BlockAccess() const override { return true; }
+        CellRange UsedArea() override { return {1, 1, 1, 1}; }
+        std::vector<CellValue> ReadBlock(const CellRange& range) override
+        {
+            std::vector<CellValue> values(static_cast<size_t>(range.Cells()));
+            for (int row = range.row; row <= range.LastRow(); ++row)
+                for (int column = range.column; column <= range.LastColumn(); ++column)
+                    values[static_cast<size_t>(row - range.row) * range.columns + (column - range.column)] =
+                        ReadCell(row, column);
+            return values;
+        }
+        void WriteBlock(const CellRange&, const std::vector<CellValue>&) override {}
+        BlockWriteLimits WriteLimits(const CellRange&) override { return {}; }
+
+    private:
+        int sheet_;
+    };
+};
+
+// Imports a file of the given number of elements in a child process and prints that
+// process's peak memory.
+void PrintPeakMemory(int elements, const fs::path& folder)
+{
+    const fs::path data = folder / "peak.xml";
+    WriteDataFile(data, elements);
+    std::fflush(stdout);
+    pid_t child = ::fork();
+    if (child == 0) {
+        int status = 0;
+        try {
+            Run("peak memory run, cells discarded", 1, std::make_shared<DiscardingBackend>(), folder, data);
+            rusage usage{};
+            ::getrusage(RUSAGE_SELF, &usage);
+            std::printf("peak memory of an import of %d elements (%.1f MiB file): %.1f MiB (%s)\n", elements,
+                        fs::file_size(data) / 1048576.0, usage.ru_maxrss / 1024.0, MachineLoad().c_str());
+        } catch (const std::exception& error) {
+            std::fprintf(stderr, "import_bench: %s\n", error.what());
+            status = 1;
+        }
+        std::fflush(stdout);
+        ::_exit(status);
+    }
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    fs::remove(data);
 }
 
 #ifdef KORVEX_HAVE_OFFICE
@@ -177,6 +286,11 @@ std::pair<double, double> RunOffice(int slowElements, const fs::path& folder)
     office.CloseAll();
     office.CreateDocument({{"Start", {}}, {"Data", {{"A1", "Data"}}}});
     double fast = Run("LibreOffice buffered", 1, ConnectLibreOfficeAt(office.Connection()), folder, folder / "data.xml");
+    // The same rows again: now they hold what the first import wrote.
+    double refill = Run("LibreOffice buffered, into the rows just filled", 1, ConnectLibreOfficeAt(office.Connection()),
+                        folder, folder / "data.xml");
+    std::printf("import into rows that already hold data: %.2f times the time into empty rows (%s)\n", fast / refill,
+                MachineLoad().c_str());
     return {slow, fast};
 }
 #endif
@@ -188,6 +302,7 @@ int main(int argc, char** argv)
     int elements = 50000;
     int runs = 3;
     int slowElements = 500;
+    int peakElements = 200000;
     bool office = false;
     for (int i = 1; i < argc; ++i) {
         std::string_view arg = argv[i];
@@ -199,8 +314,11 @@ int main(int argc, char** argv)
             runs = std::atoi(argv[++i]);
         else if (arg == "--slow-elements" && i + 1 < argc)
             slowElements = std::atoi(argv[++i]);
+        else if (arg == "--peak-elements" && i + 1 < argc)
+            peakElements = std::atoi(argv[++i]);
         else {
-            std::fprintf(stderr, "usage: import_bench [--elements N] [--runs N] [--office] [--slow-elements N]\n");
+            std::fprintf(stderr, "usage: import_bench [--elements N] [--runs N] [--office] [--slow-elements N] "
+                                 "[--peak-elements N]\n");
             return 2;
         }
     }
@@ -214,8 +332,17 @@ int main(int argc, char** argv)
         std::printf("import of %d elements, %d cells each; data file %zu bytes\n", elements, CellsPerElement,
                     static_cast<size_t>(fs::file_size(folder / "data.xml")));
         double memory = 0;
-        for (int run = 1; run <= runs; ++run)
+        double libxml2 = 1e9;
+        for (int run = 1; run <= runs; ++run) {
             memory = std::max(memory, Run("in-memory host", run, MakeMemoryWorkbook(), folder, folder / "data.xml"));
+            double seconds = ReadWithLibxml2(folder / "data.xml");
+            std::printf("libxml2 xmlReadFile and a walk, run %d: %.3f s (%s)\n", run, seconds, MachineLoad().c_str());
+            libxml2 = std::min(libxml2, seconds);
+        }
+        std::printf("in-memory import: %.2f times the time of libxml2 reading and walking the file (%s)\n",
+                    elements / memory / libxml2, MachineLoad().c_str());
+        if (peakElements > 0)
+            PrintPeakMemory(peakElements, folder);
         if (office) {
 #ifdef KORVEX_HAVE_OFFICE
             if (OfficeFixture::FindOffice().empty()) {

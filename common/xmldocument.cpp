@@ -2,8 +2,10 @@
 
 #include "common/pathtext.h"
 
+#include <libxml/SAX2.h>
 #include <libxml/parser.h>
 #include <libxml/xmlerror.h>
+#include <libxml/xmlreader.h>
 #include <libxml/xmlsave.h>
 #ifdef _WIN32
 #include "common/xmlcodepages.h"
@@ -268,8 +270,8 @@ void TXMLDocument::SetText(Node element, std::string_view text)
     if (!element)
         throw XmlError("Nincs elem");
     xmlNodeSetContent(element, nullptr);  // drops the old children
-    std::string literal(text);
-    xmlNodeAddContentLen(element, X(literal), static_cast<int>(literal.size()));
+    // Taken by length: no terminated copy needed.
+    xmlNodeAddContentLen(element, reinterpret_cast<const xmlChar*>(text.data()), static_cast<int>(text.size()));
 }
 
 void TXMLDocument::SetAttribute(Node element, std::string_view name, std::string_view value)
@@ -383,12 +385,124 @@ std::string TXMLDocument::Serialize() const
     xmlNode* root = xmlDocGetRootElement(doc);
     if (!root)
         return {};
-    std::unique_ptr<xmlBuffer, decltype(&xmlBufferFree)> buffer(xmlBufferCreate(), xmlBufferFree);
-    xmlSaveCtxt* context = xmlSaveToBuffer(buffer.get(), "UTF-8", XML_SAVE_NO_DECL);
+    // Straight into the string, which grows by doubling: libxml2's own buffer grows by
+    // exact sizes and then has to be copied out.
+    std::string text;
+    auto append = [](void* out, const char* bytes, int length) {
+        static_cast<std::string*>(out)->append(bytes, static_cast<size_t>(length));
+        return length;
+    };
+    xmlSaveCtxt* context = xmlSaveToIO(append, nullptr, &text, "UTF-8", XML_SAVE_NO_DECL);
     if (!context)
         throw XmlError("Az XML dokumentum nem írható ki");
     xmlSaveTree(context, root);
-    xmlSaveClose(context);
-    return std::string(reinterpret_cast<const char*>(xmlBufferContent(buffer.get())),
-                       static_cast<size_t>(xmlBufferLength(buffer.get())));
+    if (xmlSaveClose(context) < 0)
+        throw XmlError("Az XML dokumentum nem írható ki");
+    return text;
+}
+
+// --- Reading one top-level node at a time ------------------------------------------
+
+void TXMLStreamReader::ReaderFree::operator()(_xmlTextReader* reader) const
+{
+    xmlFreeTextReader(reader);
+}
+
+namespace {
+
+// A reader over the file with the options of LoadFromFile; it builds the same nodes
+// and frees each one once it has moved past it.
+xmlTextReader* OpenReader(const std::string& path)
+{
+    xmlTextReader* reader = xmlReaderForFile(path.c_str(), nullptr, SafeParseOptions);
+    if (!reader)
+        throw XmlError("Az XML fájl nem olvasható: " + path);
+    return reader;
+}
+
+// Reads on to the document element; false when the file has none.
+bool ReadToRoot(xmlTextReader* reader, int& status)
+{
+    while ((status = xmlTextReaderRead(reader)) == 1)
+        if (xmlTextReaderNodeType(reader) == XML_READER_TYPE_ELEMENT && xmlTextReaderDepth(reader) == 0)
+            return true;
+    return false;
+}
+
+// The end of an element while a file is checked: once a child of the document element
+// is complete, it and the nodes before it are dropped, so that the check holds one
+// of them at a time. Everything else is libxml2's own tree building.
+void EndElementAndDrop(void* context, const xmlChar* localName, const xmlChar* prefix, const xmlChar* uri)
+{
+    xmlSAX2EndElementNs(context, localName, prefix, uri);
+    auto* parser = static_cast<xmlParserCtxt*>(context);
+    xmlNode* parent = parser->node;
+    if (!parent || !parent->parent || parent->parent->type != XML_DOCUMENT_NODE)
+        return;
+    while (xmlNode* child = parent->children) {
+        xmlUnlinkNode(child);
+        xmlFreeNode(child);
+    }
+}
+
+struct ParserFree {
+    void operator()(xmlParserCtxt* parser) const { xmlFreeParserCtxt(parser); }
+};
+
+// Parses the whole file the way LoadFromFile does, with the same messages, without
+// keeping its elements: a file refused here would be refused by a load.
+void CheckWholeFile(const std::string& path)
+{
+    ParseErrors errors;
+    std::unique_ptr<xmlParserCtxt, ParserFree> parser(xmlNewParserCtxt());
+    if (!parser)
+        throw XmlError("Az XML fájl nem olvasható: " + path);
+    parser->sax->endElementNs = EndElementAndDrop;
+    std::unique_ptr<xmlDoc, void (*)(xmlDoc*)> doc(xmlCtxtReadFile(parser.get(), path.c_str(), nullptr, SafeParseOptions),
+                                                   xmlFreeDoc);
+    if (!doc)
+        throw XmlError(errors.Text(path));
+    if (!xmlDocGetRootElement(doc.get()))
+        throw XmlError("Hibás XML fájl: " + path + ": nincs gyökérelem");
+}
+
+}  // namespace
+
+TXMLStreamReader::TXMLStreamReader(const std::string& path)
+    : path_(path)
+{
+    CheckReadable(path);
+    CheckWholeFile(path);
+    reader_.reset(OpenReader(path));
+}
+
+TXMLStreamReader::~TXMLStreamReader() = default;
+
+TXMLDocument::Node TXMLStreamReader::Next()
+{
+    if (finished_)
+        return nullptr;
+    ParseErrors errors;
+    xmlTextReader* reader = reader_.get();
+    int status = 0;
+    if (!started_) {
+        started_ = true;
+        // An empty document element (<R/>) has no children to read.
+        if (!ReadToRoot(reader, status) || xmlTextReaderIsEmptyElement(reader))
+            finished_ = true;
+        else
+            status = xmlTextReaderRead(reader);
+    } else {
+        status = xmlTextReaderNext(reader);  // past the node given last, which is freed
+    }
+    if (status < 0)
+        throw XmlError(errors.Text(path_));
+    if (finished_ || status == 0 || xmlTextReaderDepth(reader) < 1) {
+        finished_ = true;
+        return nullptr;
+    }
+    xmlNode* node = xmlTextReaderExpand(reader);
+    if (!node)
+        throw XmlError(errors.Text(path_));
+    return node;
 }

@@ -83,3 +83,31 @@ private:
 
     std::unique_ptr<xmlDoc, DocFree> doc_;
 };
+
+struct _xmlTextReader;
+
+// Reads a file one child node of its document element at a time, so that memory holds
+// one of them with its descendants, not the whole document. The file is checked whole
+// first: a file that TXMLDocument::LoadFromFile refuses is refused here with the same
+// XmlError before any node is given. The nodes are the ones LoadFromFile would build
+// (every kind, in document order) and serve TXMLDocument's walking operations; each
+// is valid until the next call of Next.
+class TXMLStreamReader {
+public:
+    explicit TXMLStreamReader(const std::string& path);
+    ~TXMLStreamReader();
+    TXMLStreamReader(const TXMLStreamReader&) = delete;
+    TXMLStreamReader& operator=(const TXMLStreamReader&) = delete;
+
+    // The next child of the document element, whole; nullptr after the last one.
+    TXMLDocument::Node Next();
+
+private:
+    struct ReaderFree {
+        void operator()(_xmlTextReader* reader) const;
+    };
+    std::string path_;
+    std::unique_ptr<_xmlTextReader, ReaderFree> reader_;
+    bool started_ = false;
+    bool finished_ = false;
+};

@@ -199,7 +199,7 @@ TXMLDocument::Node TExcelToXML::ScanRows(TExcelSheet& sheet, TXMLDocument::Node 
         bool empty = true;
         const TOutputOrigin* origin = nullptr;
         for (const TExcelColItem& column : Columns) {
-            std::string text = sheet.GetCellText(column.Column + rowText);
+            std::string text = sheet.GetCellText(column.Column, row);
             if (!text.empty()) {
                 empty = false;
                 if (std::optional<NonXmlCharacter> bad = FindNonXmlCharacter(text))
@@ -252,7 +252,7 @@ std::string TExcelToXML::WriteXML()
 
     text = ExpandConstantText(std::move(text));
     if (text.find("<?xml") == std::string::npos)
-        text = (Encoding == 0 ? Utf8Declaration : Iso88592Declaration) + text;
+        text.insert(0, Encoding == 0 ? Utf8Declaration : Iso88592Declaration);
     for (const TFormatItem& format : Formats)
         text = format.Apply(text);
     // The file declares ISO-8859-2, so the text shown is what that code page can hold.
@@ -280,6 +280,9 @@ std::string TExcelToXML::WriteXML()
 
 std::string TExcelToXML::ExpandConstantText(std::string text) const
 {
+    // Without a marker nothing is replaced: the control file need not be read again.
+    if (text.find(ConstantTextOpen) == std::string::npos)
+        return text;
     std::optional<TIniFile> ini;
     try {
         ini.emplace(ControlFileName);

@@ -19,17 +19,24 @@ bool IsLetter(char c)
 
 }  // namespace
 
+int CellNameColumn(std::string_view cellName, size_t& rowStart)
+{
+    int column = UpperLetter(cellName[0]) - 'A';
+    rowStart = 1;
+    if (cellName.size() > 1 && IsLetter(cellName[1])) {
+        column = (column + 1) * 26 + (UpperLetter(cellName[1]) - 'A');
+        rowStart = 2;
+    }
+    return column + 1;
+}
+
 CellAddress ParseCellName(std::string_view cellName)
 {
     CellAddress address;
     if (cellName.empty())
         return address;
-    int column = UpperLetter(cellName[0]) - 'A';
-    size_t rowStart = 1;
-    if (cellName.size() > 1 && IsLetter(cellName[1])) {
-        column = (column + 1) * 26 + (UpperLetter(cellName[1]) - 'A');
-        rowStart = 2;
-    }
+    size_t rowStart = 0;
+    const int column = CellNameColumn(cellName, rowStart);
     long long row = 0;
     for (size_t i = rowStart; i < cellName.size() && std::isdigit(static_cast<unsigned char>(cellName[i])); ++i) {
         row = row * 10 + (cellName[i] - '0');
@@ -37,7 +44,7 @@ CellAddress ParseCellName(std::string_view cellName)
             return {};
     }
     address.row = static_cast<int>(row);
-    address.column = column + 1;
+    address.column = column;
     return address;
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <string_view>
 
 // One or two column letters to a 0-based column: "A" = 0, "AA" = 26, "BA" = 52.
@@ -13,3 +14,6 @@ struct CellAddress {
     int column = 0;
 };
 CellAddress ParseCellName(std::string_view cellName);
+// The 1-based column of a non-empty cell name by that rule; rowStart receives where
+// the row digits begin (1 or 2).
+int CellNameColumn(std::string_view cellName, size_t& rowStart);

@@ -158,6 +158,11 @@ bool TExcelSheet::HoldingWrites() const
     return target_ && session_->IsOpen();
 }
 
+std::string TExcelSheet::AskedName::Text() const
+{
+    return name.empty() ? std::string(letters) + std::to_string(row) : std::string(name);
+}
+
 void TExcelSheet::ShowCellError(std::string_view cellName)
 {
     if (messages_)
@@ -166,13 +171,28 @@ void TExcelSheet::ShowCellError(std::string_view cellName)
 
 std::string TExcelSheet::GetCellText(std::string_view cellName)
 {
+    return ReadText(ParseCellName(cellName), {cellName, {}, 0});
+}
+
+std::string TExcelSheet::GetCellText(std::string_view columnLetters, int row)
+{
+    // One letter, or two: the row digits follow the letters, so the name need not be
+    // built to be read. Otherwise the name's own rule decides where the row starts.
+    size_t rowStart = 0;
+    int column = columnLetters.empty() ? 0 : CellNameColumn(columnLetters, rowStart);
+    if (row < 1 || columnLetters.empty() || rowStart != columnLetters.size())
+        return GetCellText(std::string(columnLetters) + std::to_string(row));
+    return ReadText({row, column}, {{}, columnLetters, row});
+}
+
+std::string TExcelSheet::ReadText(CellAddress address, const AskedName& asked)
+{
     // Held-back writes to this sheet first: a read sees every write made before it.
     // A refused one is a write failure, passed on as such.
     if (HoldingWrites() && session_->Holds(*target_))
         session_->Flush();
     CellValue value;
     try {
-        CellAddress address = ParseCellName(cellName);
         if (!sheet_ || address.row < 1 || address.column < 1)
             throw HostError("nincs ilyen cella");
         value = readAhead_.Read(*sheet_, address.row, address.column);
@@ -183,15 +203,15 @@ std::string TExcelSheet::GetCellText(std::string_view cellName)
         // nor is the cell at fault then ("Hibás cella!"): the message says what happened.
         if (sheet_ && !SheetAnswers())
             throw HostError("A munkalap már nem érhető el (a munkafüzetet bezárták, vagy a táblázatkezelő leállt): " +
-                            WorkbookName + " " + SheetName + ", a(z) " + std::string(cellName) +
+                            WorkbookName + " " + SheetName + ", a(z) " + asked.Text() +
                             " cella olvasása közben");
-        ShowCellError(cellName);
+        ShowCellError(asked.Text());
         return {};
     }
     try {
         return CellValueText(value);
     } catch (...) {
-        ShowCellError(cellName);
+        ShowCellError(asked.Text());
         throw;
     }
 }

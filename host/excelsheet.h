@@ -94,6 +94,9 @@ public:
     // warning and reads as ""; a value without a text shows it and throws HostError, and
     // so does a failed read once the worksheet itself no longer answers.
     std::string GetCellText(std::string_view cellName);
+    // The same as GetCellText(columnLetters followed by row in decimal), without
+    // building that name when the letters alone give the column.
+    std::string GetCellText(std::string_view columnLetters, int row);
     // Writes text to a 0-based row and column; failures are passed on (those of a
     // held-back write when it is sent).
     void SetCellText(int row, int column, std::string_view text);
@@ -102,6 +105,14 @@ public:
     std::string SheetName;
 
 private:
+    // A cell's name as it was asked for: whole, or column letters and a row.
+    struct AskedName {
+        std::string_view name;
+        std::string_view letters;
+        int row = 0;
+        std::string Text() const;
+    };
+    std::string ReadText(CellAddress address, const AskedName& asked);
     void ShowCellError(std::string_view cellName);
     bool HoldingWrites() const;
     bool SheetAnswers() const;

@@ -1,6 +1,7 @@
 #include "import/xmltoexcelcontrol.h"
 
 #include <algorithm>
+#include <optional>
 
 const char* const ImportControlFileName = "XMLToExcel.xml";
 const char* const DataSchemaAttribute = "Schema";
@@ -228,17 +229,25 @@ void TXMLToExcelControl::ResetRows()
 
 void TXMLToExcelControl::TransferFile(const std::string& fileName, TExcelApp& host)
 {
-    ActiveDocument document(ui_.Document(), fileName);
-    // The element whose cells were being written when the host refused one. Cells go
-    // to the host in blocks (see TWriteBehind), so this is followed along with them.
-    Node writing = nullptr;
+    // One top-level element at a time: memory holds the largest of them, not the file.
+    // The main window's document is left inactive, as after a whole-file load.
+    ui_.Document().SetActive(false);
+    TXMLStreamReader reader(fileName);
+    // Where the element was whose cells were being written when the host refused one.
+    // Cells go to the host in blocks (see TWriteBehind), so this is followed along with
+    // them; the node itself is gone by then.
+    struct Place {
+        long line = 0;
+        std::string name;
+    };
+    std::optional<Place> writing;
     TWriteBehind writes(host);
     try {
-        for (Node node : TXMLDocument::ChildNodes(ui_.Document().DocumentElement())) {
+        for (Node node = reader.Next(); node; node = reader.Next()) {
             if (IsLayoutWhitespace(node))
                 continue;
-            host.AfterWrites([&writing, node] { writing = node; });
             std::string name = TXMLDocument::NodeName(node);
+            host.AfterWrites([&writing, place = Place{TXMLDocument::Line(node), name}] { writing = place; });
             bool matched = false;
             if (IsElement(node))
                 for (TXMLToExcelDBItem& item : DBItems)
@@ -258,9 +267,8 @@ void TXMLToExcelControl::TransferFile(const std::string& fileName, TExcelApp& ho
             reason = earlier.what();
         }
         // The host knows the cell; the user also needs the file and the element.
-        std::string where = writing ? ", " + std::to_string(TXMLDocument::Line(writing)) + ". sor (" +
-                                          TXMLDocument::NodeName(writing) + ")"
-                                    : std::string();
+        std::string where =
+            writing ? ", " + std::to_string(writing->line) + ". sor (" + writing->name + ")" : std::string();
         throw HostError("Az importálás megszakadt: " + fileName + where + ": " + reason);
     }
 }

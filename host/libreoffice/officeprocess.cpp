@@ -1,6 +1,7 @@
 #include "host/libreoffice/officeprocess.h"
 
 #include "host/hostbackend.h"
+#include "host/libreoffice/officeprofile.h"
 #include "host/libreoffice/unoconnection.h"
 #include "host/libreoffice/unohost.h"
 
@@ -63,23 +64,6 @@ bool ProcessHasEnded(pid_t pid)
 {
     siginfo_t info{};
     return ::waitid(P_PID, static_cast<id_t>(pid), &info, WEXITED | WNOHANG | WNOWAIT) == 0 && info.si_pid == pid;
-}
-
-// Settings of the private profile. Without lock files, an office that has to be
-// killed leaves no ".~lock.<name>#" beside the user's workbooks.
-void WriteProfileSettings(const fs::path& profile)
-{
-    fs::create_directories(profile / "user");
-    std::ofstream settings(profile / "user" / "registrymodifications.xcu");
-    settings << "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
-                "<oor:items xmlns:oor=\"http://openoffice.org/2001/registry\" "
-                "xmlns:xs=\"http://www.w3.org/2001/XMLSchema\" "
-                "xmlns:xsi=\"http://www.w3.org/2001/XMLSchema-instance\">\n"
-                "<item oor:path=\"/org.openoffice.Office.Common/Misc\">"
-                "<prop oor:name=\"UseLocking\" oor:op=\"fuse\"><value>false</value></prop></item>\n"
-                "</oor:items>\n";
-    if (!settings)
-        throw HostError("A LibreOffice profilja nem írható: " + profile.string());
 }
 
 // Removes the private folder once the office is gone, from outside the office's process
@@ -237,10 +221,11 @@ OfficeProcess::OfficeProcess(const Options& options)
         throw HostError("Nem hozható létre ideiglenes mappa a LibreOffice-nak: " + pattern);
     root_ = pattern;
     try {
-        WriteProfileSettings(root_ / "profile");
+        const fs::path profile = options.profile.empty() ? root_ / "profile" : options.profile;
+        PrepareProfile(program, options, profile);
         pipe_ = UniquePipe(options.pipePrefix);
         connection_ = "pipe,name=" + pipe_;
-        profileUrl_ = ToUtf8(FileUrl(root_ / "profile"));
+        profileUrl_ = ToUtf8(FileUrl(profile));
         fs::create_directories(root_ / "tmp");
         Spawn(program, profileUrl_);
         WaitUntilAccepting(options);
@@ -253,6 +238,35 @@ OfficeProcess::OfficeProcess(const Options& options)
 OfficeProcess::~OfficeProcess()
 {
     Stop();
+}
+
+// A copy of the cached profile when there is one, else a fresh profile; either way
+// it names the installed version as the last one used, so that the office skips its
+// first-start work.
+void OfficeProcess::PrepareProfile(const std::string& program, const Options& options, const fs::path& profile)
+{
+    const std::string version = InstalledOfficeVersion(program);
+    fs::path cached;
+    if (options.cachedProfile && options.profile.empty()) {
+        cached = CachedProfile(program, version, [&](const fs::path& folder) {
+            WriteProfileSettings(folder, version);
+            Options making = options;
+            making.pipePrefix = options.pipePrefix + "-profile";
+            making.cachedProfile = false;
+            making.profile = folder;
+            OfficeProcess(making).Stop();  // the office fills the profile and saves it as it ends
+        });
+    }
+    if (!cached.empty()) {
+        try {
+            CopyProfile(cached, profile);
+            return;
+        } catch (const fs::filesystem_error&) {
+            std::error_code ignored;
+            fs::remove_all(profile, ignored);
+        }
+    }
+    WriteProfileSettings(profile, version);
 }
 
 void OfficeProcess::Spawn(const std::string& program, const std::string& profileUrl)

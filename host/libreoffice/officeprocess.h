@@ -28,6 +28,12 @@ public:
         std::chrono::seconds startTimeout{180};
         // Polled while waiting for the office; true gives up the start.
         std::function<bool()> cancelled;
+        // Start from the user's cached profile for this installation (made by one
+        // extra start the first time, see officeprofile.h); false: a fresh profile.
+        bool cachedProfile = true;
+        // The profile folder to use and keep (it is not removed); empty: a private
+        // one in the temporary folder.
+        std::filesystem::path profile;
     };
 
     // The office program: $KORVEX_SOFFICE, else "soffice" on PATH, else the Debian
@@ -64,6 +70,7 @@ public:
     static void KillAll() noexcept;
 
 private:
+    void PrepareProfile(const std::string& program, const Options& options, const std::filesystem::path& profile);
     void Spawn(const std::string& program, const std::string& profileUrl);
     void WaitUntilAccepting(const Options& options);
 

@@ -46,18 +46,21 @@ public:
         CheckLocked({row, column, 1, 1});
         CheckWrites(1);
         ++host_.counters.cellWrites;
-        Store(Target().cells, row, column, value);
+        Store(Target(), row, column, value);
     }
 
     bool BlockAccess() const override { return true; }
 
+    // Asked before every block a read fetches: the last row is the map's last key, the
+    // last column is kept until the cells change, so a long scan stays linear.
     CellRange UsedArea() override
     {
         CountRead(host_.counters.usedAreas);
+        MemoryHost::SheetData& sheet = Target();
         CellRange used;
-        for (const auto& [position, value] : Target().cells) {
-            used.rows = std::max(used.rows, position.first);
-            used.columns = std::max(used.columns, position.second);
+        if (!sheet.cells.empty()) {
+            used.rows = sheet.cells.rbegin()->first.first;
+            used.columns = sheet.UsedColumns();
         }
         return used;
     }
@@ -88,11 +91,11 @@ public:
         CheckLocked(range);
         CheckWrites(written);
         ++host_.counters.blockWrites;
-        auto& cells = Target().cells;
+        MemoryHost::SheetData& sheet = Target();
         size_t i = 0;
         for (int row = range.row; row <= range.LastRow(); ++row)
             for (int column = range.column; column <= range.LastColumn(); ++column)
-                Store(cells, row, column, values[i++]);
+                Store(sheet, row, column, values[i++]);
     }
 
     BlockWriteLimits WriteLimits(const CellRange& area) override
@@ -135,12 +138,13 @@ private:
         host_.counters.writes += cells;
     }
 
-    static void Store(std::map<std::pair<int, int>, CellValue>& cells, int row, int column, const CellValue& value)
+    static void Store(MemoryHost::SheetData& sheet, int row, int column, const CellValue& value)
     {
+        ++sheet.changes;
         if (value.kind == CellValue::Kind::Empty)
-            cells.erase({row, column});
+            sheet.cells.erase({row, column});
         else
-            cells[{row, column}] = value;
+            sheet.cells[{row, column}] = value;
     }
 
     MemoryHost::SheetData& Target()
@@ -160,11 +164,26 @@ private:
     int sheet_;
 };
 
+int MemoryHost::SheetData::UsedColumns()
+{
+    if (countedAt_ != changes || countedCells_ != cells.size()) {
+        usedColumns_ = 0;
+        for (const auto& [position, value] : cells)
+            usedColumns_ = std::max(usedColumns_, position.second);
+        countedAt_ = changes;
+        countedCells_ = cells.size();
+    }
+    return usedColumns_;
+}
+
 int MemoryHost::AddWorkbook(std::string fullName, std::vector<std::string> sheetNames)
 {
     WorkbookData book{std::move(fullName), {}};
-    for (auto& name : sheetNames)
-        book.sheets.push_back({std::move(name), {}});
+    for (auto& name : sheetNames) {
+        SheetData sheet;
+        sheet.name = std::move(name);
+        book.sheets.push_back(std::move(sheet));
+    }
     workbooks.push_back(std::move(book));
     return static_cast<int>(workbooks.size());
 }
@@ -181,11 +200,12 @@ void MemoryHost::Set(int book, int sheet, int row, int column, CellValue value)
     auto& sheets = BookAt(book).sheets;
     if (sheet < 1 || sheet > static_cast<int>(sheets.size()))
         throw HostError("sheet index out of range");
-    auto& cells = sheets[sheet - 1].cells;
+    SheetData& target = sheets[sheet - 1];
+    ++target.changes;
     if (value.kind == CellValue::Kind::Empty)
-        cells.erase({row, column});
+        target.cells.erase({row, column});
     else
-        cells[{row, column}] = std::move(value);
+        target.cells[{row, column}] = std::move(value);
 }
 
 void MemoryHost::Set(int book, int sheet, const std::string& cellName, CellValue value)

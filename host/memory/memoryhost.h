@@ -16,6 +16,16 @@ public:
     struct SheetData {
         std::string name;
         std::map<std::pair<int, int>, CellValue> cells;  // (row, column), 1-based
+
+        // The last column that holds a cell, worked out again only when the cells have
+        // changed since (through the host: changes; directly: a different count).
+        int UsedColumns();
+        unsigned long long changes = 0;
+
+    private:
+        int usedColumns_ = 0;
+        unsigned long long countedAt_ = ~0ULL;
+        size_t countedCells_ = 0;
     };
     struct WorkbookData {
         std::string fullName;

@@ -86,6 +86,38 @@ TEST_F(ExcelSheetTest, NameWithoutCellWarnsAndReadsEmpty)
     EXPECT_EQ(warnings.shown[0], "Hibás cella!|/data/first.xlsx Data ABC5");
 }
 
+// Reading by column letters and a row gives what the whole name gives: the value, or
+// the same warning naming the cell as asked.
+TEST_F(ExcelSheetTest, LettersAndRowReadLikeTheWholeName)
+{
+    host->Set(1, 2, "B12", CellValue::FromText("b"));
+    host->Set(1, 2, "AA3", CellValue::FromNumber(27));
+    host->Set(1, 2, "BA1", CellValue::FromText("ba"));
+    host->Set(1, 2, 12, 1, CellValue::FromText("a1 then 2"));
+    host->Set(1, 2, "C7", CellValue::FromError());
+    const std::pair<const char*, int> cases[] = {{"B", 12}, {"b", 12}, {"AA", 3}, {"ba", 1}, {"A", 12}, {"A1", 2},
+                                                 {"ABC", 5}, {"1", 5}, {"1A", 5}, {"", 12}, {"B", 0}, {"Zz", 9},
+                                                 {"[", 3}, {"C", 7}};
+    for (const auto& [letters, row] : cases) {
+        SCOPED_TRACE(std::string(letters) + " " + std::to_string(row));
+        auto read = [&](bool whole) {
+            Warnings shown;
+            TExcelApp app(host, &shown);
+            TExcelSheet sheet;
+            sheet.Open(app, "/data/first.xlsx", 1, 2);
+            std::string text;
+            try {
+                text = whole ? sheet.GetCellText(letters + std::to_string(row)) : sheet.GetCellText(letters, row);
+            } catch (const HostError& error) {
+                text = std::string("failed: ") + error.what();
+            }
+            shown.shown.push_back(text);
+            return shown.shown;
+        };
+        EXPECT_EQ(read(false), read(true));
+    }
+}
+
 TEST_F(ExcelSheetTest, EmptyCellReadsEmptyWithoutWarning)
 {
     TExcelApp app(host, &warnings);
