@@ -1,5 +1,6 @@
 #include "common/atomicfile.h"
 
+#include "common/messages.h"
 #include "common/pathtext.h"
 
 #include <atomic>
@@ -40,7 +41,7 @@ fs::path FollowLinks(fs::path path)
             return path;
         path = next.is_absolute() ? next : path.parent_path() / next;
     }
-    throw AtomicFileError("A fájl nem írható: " + Utf8FromPath(path) + " (túl sok szimbolikus link egymás után)");
+    throw AtomicFileError(Msg::FileNotWritable + Utf8FromPath(path) + Msg::TooManyLinks);
 }
 
 std::string UniqueSuffix()
@@ -107,15 +108,15 @@ AtomicFile::AtomicFile(const fs::path& path)
     : given_(path)
 {
     if (path.filename().empty())
-        Fail("nincs fájlnév");
+        Fail(Msg::NoFileName);
     target_ = FollowLinks(path);
     const fs::path folder = target_.parent_path().empty() ? fs::path(".") : target_.parent_path();
     std::error_code error;
     if (!fs::is_directory(folder, error))
-        Fail("a mappa nem létezik: " + Utf8FromPath(folder));
+        Fail(Msg::NoSuchFolder + Utf8FromPath(folder));
     fs::file_status status = fs::status(target_, error);
     if (fs::is_directory(status))
-        Fail("ezen a néven mappa van");
+        Fail(Msg::FolderOfThatName);
     if (fs::exists(status)) {
         constexpr fs::perms anyWrite = fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write;
         bool writable = (status.permissions() & anyWrite) != fs::perms::none;
@@ -123,7 +124,7 @@ AtomicFile::AtomicFile(const fs::path& path)
         writable = writable && ::access(target_.c_str(), W_OK) == 0;
 #endif
         if (!writable)
-            throw AtomicFileError("A fájl írásvédett, Korvex nem írja felül: " + Utf8FromPath(given_));
+            throw AtomicFileError(Msg::FileReadOnly + Utf8FromPath(given_));
     }
 
     int createError = 0;
@@ -138,7 +139,7 @@ AtomicFile::AtomicFile(const fs::path& path)
         if (createError != EEXIST)
             break;
     }
-    Fail(std::string("az ideiglenes fájl nem hozható létre: ") + std::strerror(createError));
+    Fail(std::string(Msg::TempFileNotCreated) + std::strerror(createError));
 }
 
 AtomicFile::~AtomicFile()
@@ -151,19 +152,19 @@ AtomicFile::~AtomicFile()
 
 void AtomicFile::Fail(const std::string& reason) const
 {
-    throw AtomicFileError("A fájl nem írható: " + Utf8FromPath(given_) + " (" + reason + ")");
+    throw AtomicFileError(Msg::FileNotWritable + Utf8FromPath(given_) + " (" + reason + ")");
 }
 
 void AtomicFile::Write(std::string_view bytes)
 {
     FilePtr file = OpenForWriting(temp_);
     if (!file)
-        Fail("az ideiglenes fájl nem nyitható meg");
+        Fail(Msg::TempFileNotOpened);
     bool written = bytes.empty() || std::fwrite(bytes.data(), 1, bytes.size(), file.get()) == bytes.size();
     written = std::fflush(file.get()) == 0 && written;
     written = std::fclose(file.release()) == 0 && written;
     if (!written)
-        Fail("írási hiba");
+        Fail(Msg::WriteFailed);
 }
 
 void AtomicFile::Commit()
@@ -173,7 +174,7 @@ void AtomicFile::Commit()
     const bool replacing = !error && fs::exists(old);
     fs::permissions(temp_, replacing ? old.permissions() & fs::perms::mask : NewFileRights(), error);
     if (error)
-        Fail("a jogosultságok nem állíthatók be: " + error.message());
+        Fail(Msg::PermissionsNotSet + error.message());
 #ifndef _WIN32
     struct stat owner {};
     if (replacing && ::stat(target_.c_str(), &owner) == 0) {

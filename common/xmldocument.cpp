@@ -1,5 +1,6 @@
 #include "common/xmldocument.h"
 
+#include "common/messages.h"
 #include "common/pathtext.h"
 
 #include <libxml/SAX2.h>
@@ -31,7 +32,7 @@ void CheckName(std::string_view name, const char* what)
 {
     std::string text(name);
     if (text.empty() || text.find('\0') != std::string::npos || xmlValidateName(X(text), 0) != 0)
-        throw XmlError(std::string("Érvénytelen ") + what + " név: \"" + text + "\"");
+        throw XmlError(std::string(Msg::InvalidName) + what + Msg::InvalidNameTail + text + "\"");
 }
 
 // Options for files other people write: no network, no external entities or DTDs,
@@ -43,11 +44,11 @@ constexpr int SafeParseOptions = XML_PARSE_NONET;
 std::string LimitReason(const std::string& reason)
 {
     static const std::pair<std::string_view, const char*> limits[] = {
-        {"Excessive depth in document", "túl mélyen egymásba ágyazott elemek (legfeljebb 256 szint)"},
-        {"AttValue length too long", "túl hosszú attribútumérték (legfeljebb 10 000 000 bájt)"},
-        {"xmlSAX2Characters: huge text node", "túl hosszú szöveg (legfeljebb 10 000 000 bájt)"},
-        {"Name too long", "túl hosszú név (legfeljebb 50 000 karakter)"},
-        {"Huge input lookup", "túl hosszú elem vagy érték (legfeljebb 10 000 000 bájt)"},
+        {"Excessive depth in document", Msg::TooDeep},
+        {"AttValue length too long", Msg::AttributeTooLong},
+        {"xmlSAX2Characters: huge text node", Msg::TextTooLong},
+        {"Name too long", Msg::NameTooLong},
+        {"Huge input lookup", Msg::ValueTooLong},
     };
     for (const auto& [english, hungarian] : limits)
         if (reason.find(english) != std::string::npos)
@@ -73,9 +74,9 @@ public:
     // "Hibás XML fájl: name, 3. sor: reason"
     std::string Text(const std::string& name) const
     {
-        std::string text = "Hibás XML fájl: " + name;
+        std::string text = Msg::MalformedXml + name;
         if (line_ > 0)
-            text += ", " + std::to_string(line_) + ". sor";
+            text += ", " + std::to_string(line_) + Msg::LineSuffix;
         if (!reason_.empty())
             text += ": " + reason_;
         return text;
@@ -87,7 +88,7 @@ public:
         std::string text = line_ > 0 ? std::to_string(line_) + ". sor" : "";
         if (!reason_.empty())
             text += (text.empty() ? "" : ": ") + reason_;
-        return text.empty() ? "nem jól formált XML" : text;
+        return text.empty() ? std::string(Msg::NotWellFormed) : text;
     }
 
 private:
@@ -126,9 +127,9 @@ void CheckReadable(const std::string& path)
     std::error_code error;
     auto status = std::filesystem::status(file, error);
     if (!std::filesystem::exists(status))
-        throw XmlError("Az XML fájl nem található: " + path);
+        throw XmlError(Msg::XmlNotFound + path);
     if (std::filesystem::is_directory(status) || !std::ifstream(file, std::ios::binary))
-        throw XmlError("Az XML fájl nem olvasható: " + path);
+        throw XmlError(Msg::XmlNotReadable + path);
 }
 
 // Attribute values keep references to the document's own entities; expanding them is
@@ -200,7 +201,7 @@ void TXMLDocument::SetActive(bool active)
 xmlDoc* TXMLDocument::Require() const
 {
     if (!doc_)
-        throw XmlError("Az XML dokumentum nem aktív");
+        throw XmlError(Msg::DocumentNotActive);
     return doc_.get();
 }
 
@@ -211,7 +212,7 @@ void TXMLDocument::Load(xmlDoc* doc, const std::string& name, const std::string&
     doc_.reset(doc);
     if (!xmlDocGetRootElement(doc)) {
         doc_.reset();
-        throw XmlError("Hibás XML fájl: " + name + ": nincs gyökérelem");
+        throw XmlError(Msg::MalformedXml + name + Msg::NoRootElement);
     }
     // Later messages name the file as the user gave it: libxml2 on Windows keeps a
     // "file:/C:/..." URI of a full path instead.
@@ -239,7 +240,7 @@ void TXMLDocument::LoadFromText(std::string_view text, const std::string& name)
 TXMLDocument::Node TXMLDocument::CreateElement(std::string_view name)
 {
     xmlDoc* doc = Require();
-    CheckName(name, "elem");
+    CheckName(name, Msg::ElementKind);
     return xmlNewDocNode(doc, nullptr, X(std::string(name)), nullptr);
 }
 
@@ -260,15 +261,15 @@ TXMLDocument::Node TXMLDocument::DocumentElement() const
 TXMLDocument::Node TXMLDocument::AddChild(Node parent, std::string_view name)
 {
     if (!parent)
-        throw XmlError("Nincs szülő elem");
-    CheckName(name, "elem");
+        throw XmlError(Msg::NoParent);
+    CheckName(name, Msg::ElementKind);
     return xmlNewChild(parent, nullptr, X(std::string(name)), nullptr);
 }
 
 void TXMLDocument::SetText(Node element, std::string_view text)
 {
     if (!element)
-        throw XmlError("Nincs elem");
+        throw XmlError(Msg::NoElement);
     xmlNodeSetContent(element, nullptr);  // drops the old children
     // Taken by length: no terminated copy needed.
     xmlNodeAddContentLen(element, reinterpret_cast<const xmlChar*>(text.data()), static_cast<int>(text.size()));
@@ -277,8 +278,8 @@ void TXMLDocument::SetText(Node element, std::string_view text)
 void TXMLDocument::SetAttribute(Node element, std::string_view name, std::string_view value)
 {
     if (!element)
-        throw XmlError("Nincs elem");
-    CheckName(name, "attribútum");
+        throw XmlError(Msg::NoElement);
+    CheckName(name, Msg::AttributeKind);
     xmlSetProp(element, X(std::string(name)), X(std::string(value)));
 }
 
@@ -332,9 +333,9 @@ std::optional<std::string> TXMLDocument::Attribute(Node element, std::string_vie
         if (qualified == wanted) {
             std::string text;
             if (!AppendValue(element->doc, attr->children, text, 0))
-                throw XmlError("Hibás XML fájl: " + S(element->doc ? element->doc->URL : nullptr) + ", " +
-                               std::to_string(Line(element)) + ". sor: a(z) \"" + wanted +
-                               "\" attribútum értéke az entitások kifejtése után túl hosszú");
+                throw XmlError(Msg::MalformedXml + S(element->doc ? element->doc->URL : nullptr) + ", " +
+                               std::to_string(Line(element)) + Msg::LineItem + wanted +
+                               Msg::ExpandedAttributeTooLong);
             return text;
         }
     }
@@ -353,9 +354,9 @@ std::optional<std::string> TXMLDocument::ElementText(Node element)
         return std::nullopt;
     std::string text;
     if (!AppendValue(element->doc, element->children, text, 0))
-        throw XmlError("Hibás XML fájl: " + S(element->doc ? element->doc->URL : nullptr) + ", " +
-                       std::to_string(Line(element)) + ". sor: a(z) \"" + NodeName(element) +
-                       "\" elem szövege az entitások kifejtése után túl hosszú");
+        throw XmlError(Msg::MalformedXml + S(element->doc ? element->doc->URL : nullptr) + ", " +
+                       std::to_string(Line(element)) + Msg::LineItem + NodeName(element) +
+                       Msg::ExpandedTextTooLong);
     return text;
 }
 
@@ -394,10 +395,10 @@ std::string TXMLDocument::Serialize() const
     };
     xmlSaveCtxt* context = xmlSaveToIO(append, nullptr, &text, "UTF-8", XML_SAVE_NO_DECL);
     if (!context)
-        throw XmlError("Az XML dokumentum nem írható ki");
+        throw XmlError(Msg::DocumentNotWritable);
     xmlSaveTree(context, root);
     if (xmlSaveClose(context) < 0)
-        throw XmlError("Az XML dokumentum nem írható ki");
+        throw XmlError(Msg::DocumentNotWritable);
     return text;
 }
 
@@ -416,7 +417,7 @@ xmlTextReader* OpenReader(const std::string& path)
 {
     xmlTextReader* reader = xmlReaderForFile(path.c_str(), nullptr, SafeParseOptions);
     if (!reader)
-        throw XmlError("Az XML fájl nem olvasható: " + path);
+        throw XmlError(Msg::XmlNotReadable + path);
     return reader;
 }
 
@@ -456,14 +457,14 @@ void CheckWholeFile(const std::string& path)
     ParseErrors errors;
     std::unique_ptr<xmlParserCtxt, ParserFree> parser(xmlNewParserCtxt());
     if (!parser)
-        throw XmlError("Az XML fájl nem olvasható: " + path);
+        throw XmlError(Msg::XmlNotReadable + path);
     parser->sax->endElementNs = EndElementAndDrop;
     std::unique_ptr<xmlDoc, void (*)(xmlDoc*)> doc(xmlCtxtReadFile(parser.get(), path.c_str(), nullptr, SafeParseOptions),
                                                    xmlFreeDoc);
     if (!doc)
         throw XmlError(errors.Text(path));
     if (!xmlDocGetRootElement(doc.get()))
-        throw XmlError("Hibás XML fájl: " + path + ": nincs gyökérelem");
+        throw XmlError(Msg::MalformedXml + path + Msg::NoRootElement);
 }
 
 }  // namespace

@@ -1,7 +1,9 @@
 #!/bin/sh
 # Regenerates the example workbooks: peldak.xlsx (export, UTF-8 output),
-# peldak-latin2.xlsx (export, ISO-8859-2 output) and import-munkafuzet.xlsx (import
-# target). Each is written as flat OpenDocument text here and converted by LibreOffice.
+# peldak-latin2.xlsx (export, ISO-8859-2 output), szamlak-munkafuzet.xlsx (export of
+# invoices, one row per invoice line, into the shape of szamlak.xml) and
+# import-munkafuzet.xlsx (import target).
+# Each is written as flat OpenDocument text here and converted by LibreOffice.
 # With --fods DIR only the flat OpenDocument files are written, into DIR (for tests on
 # machines without LibreOffice).
 set -eu
@@ -59,6 +61,27 @@ export_workbook() {  # export_workbook ENCODING OUTPUT-NAME
     end
 }
 
+invoice_workbook() {  # the invoices of szamlak.xml as flat rows
+    begin
+    sheet "Útmutató"
+    row cells "s Számlák" "s 'A gyökérelem neve'"
+    row cells "s szamlak-export.xml" "s 'A kimeneti fájl javasolt neve'"
+    row cells "n 0" "s 'Kódolás: 0 = UTF-8, más = ISO-8859-2'"
+    endsheet
+    sheet "Számlák"
+    row cells "s szamlak.ini" "s 1.00"
+    row cells "s 'Sorszám'" "s 'Vevő'" "s 'Termék'" "s 'Mennyiség'" "s 'Megjegyzés'" "s 'Számlák száma'"
+    empty_rows 2
+    row cells "n 1" "s 'Őrség Bútor Kft.'" "s 'Íróasztal'" "n 2"
+    row cells "e" "e" "s 'Szék'" "n 3"
+    row cells "e" "e" "e" "e" "s 'sürgős'"
+    row cells "e" "e" "e" "e" "s 'fizetve'"
+    row cells "n 2" "s 'Ünőkő Bt.'" "s 'Lámpa'" "n 1"
+    row cells "e" "e" "e" "e" "e" "n 2"
+    endsheet
+    end
+}
+
 import_workbook() {
     begin
     sheet "Útmutató"
@@ -83,9 +106,10 @@ if [ "${1:-}" = "--fods" ]; then
 fi
 export_workbook 0 nyilvantartas.xml > "$work/peldak.fods"
 export_workbook 1 nyilvantartas-latin2.xml > "$work/peldak-latin2.fods"
+invoice_workbook > "$work/szamlak-munkafuzet.fods"
 import_workbook > "$work/import-munkafuzet.fods"
 [ "${1:-}" = "--fods" ] && exit 0
-for name in peldak peldak-latin2 import-munkafuzet; do
+for name in peldak peldak-latin2 szamlak-munkafuzet import-munkafuzet; do
     convert "$name"
 done
 echo "examples written to $here"

@@ -1,5 +1,6 @@
 #include "export/exceltoxml.h"
 
+#include "common/messages.h"
 #include "common/atomicfile.h"
 #include "common/pathtext.h"
 #include "export/inifile.h"
@@ -8,10 +9,11 @@
 
 #include <cstdio>
 #include <filesystem>
+#include <new>
 #include <optional>
 #include <stdexcept>
 
-const char* const VersionMismatchMessage = "Eltérő verziójú vezérlőfájl!";
+const char* const VersionMismatchMessage = Msg::VersionMismatch;
 
 namespace {
 
@@ -88,7 +90,7 @@ int ReadEncoding(const std::string& text)
 {
     std::optional<int> value = ParseInteger(text);
     if (!value)
-        throw std::runtime_error("A kódolás (A3) nem egész szám: \"" + text + "\"");
+        throw std::runtime_error(Msg::EncodingNotInteger + text + "\"");
     return *value;
 }
 
@@ -239,7 +241,14 @@ int TExcelToXML::ReadControlFile(const std::string& fileName, const std::string&
         for (const std::string& key : ini.ReadSection("FORMAT"))
             Formats.emplace_back(key, ini.ReadString("FORMAT", key, ""));
         return 0;
-    } catch (...) {
+    } catch (const std::runtime_error&) {
+        // A control file that exists but cannot be read (TIniFile).
+        return 1;
+    } catch (const std::invalid_argument&) {
+        // A [FORMAT] indent that is no number (TFormatItem); what came before it stays.
+        return 1;
+    } catch (const std::bad_alloc&) {
+        // A control file too large to hold is skipped like an unreadable one.
         return 1;
     }
 }
@@ -286,8 +295,10 @@ std::string TExcelToXML::ExpandConstantText(std::string text) const
     std::optional<TIniFile> ini;
     try {
         ini.emplace(ControlFileName);
-    } catch (...) {
+    } catch (const std::runtime_error&) {
         // An unreadable control file gives no constant texts, like a missing one.
+        ini.emplace(TIniFile::FromBytes({}));
+    } catch (const std::bad_alloc&) {
         ini.emplace(TIniFile::FromBytes({}));
     }
     // Walks the text once: what has been dealt with is left behind, never erased.
@@ -315,7 +326,7 @@ std::string TExcelToXML::ExpandConstantText(std::string text) const
             if (line.empty())
                 break;
             CheckOutputSize(out.size() + line.size() + (text.size() - rest),
-                            "a(z) [" + name + "] állandó szöveg (CONSTANTTEXT) túl sokszor vagy túl hosszan szerepel");
+                            Msg::ConstantTextName + name + Msg::ConstantTextTooLong);
             out += line;
         }
     }

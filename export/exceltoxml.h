@@ -28,7 +28,8 @@ public:
                            TXMLToExcelControl& control);
 
     // Loads a control file: 0 when it was read and accepted, 1 when not (a version
-    // other than version has been reported; other failures are silent).
+    // other than version has been reported; an unreadable file or a malformed [FORMAT]
+    // entry is silent). Anything else, a fault of the program, passes through.
     int ReadControlFile(const std::string& fileName, const std::string& version);
     // Lays out the document's text, asks for the file name, writes the file and
     // returns the text. The document is discarded.

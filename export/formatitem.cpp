@@ -1,5 +1,6 @@
 #include "export/formatitem.h"
 
+#include "common/messages.h"
 #include "export/textrules.h"
 
 #include <cstdlib>
@@ -37,7 +38,7 @@ TFormatItem::TFormatItem(std::string key, const std::string& value)
         AfterClose = value.substr(comma + 1);
     std::optional<int> indent = ParseInteger(number);
     if (!indent)
-        throw std::invalid_argument("Hibás behúzás a FORMAT szakaszban: " + Tag + "=" + value);
+        throw std::invalid_argument(Msg::MalformedIndent + Tag + "=" + value);
     Indent = static_cast<std::int16_t>(*indent);
 }
 
@@ -47,8 +48,8 @@ std::string TFormatItem::Apply(const std::string& text) const
 
     // Checked before anything is built: a big indent on a big text must fail, not
     // allocate gigabytes first.
-    const std::string cause = "a(z) \"" + Tag + "\" elem [FORMAT] bejegyzése (" + std::to_string(Indent) +
-                              ") túl sok tabulátort szúrna be";
+    const std::string cause = Msg::FormatEntryName + Tag + Msg::FormatEntry + std::to_string(Indent) +
+                              Msg::TooManyTabs;
 
     const std::string open = "<" + Tag;
     CheckOutputSize(text.size() + CountBreaks(text, open, false) * lineBreak.size(), cause);

@@ -1,5 +1,6 @@
 #include "export/inifile.h"
 
+#include "common/messages.h"
 #include "export/textcodec.h"
 #include "common/pathtext.h"
 
@@ -41,10 +42,10 @@ std::string ReadFileBytes(const std::string& path)
         return {};
     std::ifstream stream(file, std::ios::binary);
     if (!stream || std::filesystem::is_directory(file, error))
-        throw std::runtime_error("A fájl nem olvasható: " + path);
+        throw std::runtime_error(Msg::FileNotReadable + path);
     std::string bytes((std::istreambuf_iterator<char>(stream)), std::istreambuf_iterator<char>());
     if (stream.bad())
-        throw std::runtime_error("A fájl nem olvasható: " + path);
+        throw std::runtime_error(Msg::FileNotReadable + path);
     return bytes;
 }
 

@@ -1,5 +1,6 @@
 #include "export/textrules.h"
 
+#include "common/messages.h"
 #include "export/inifile.h"
 
 #include <charconv>
@@ -73,8 +74,8 @@ std::optional<int> ParseInteger(std::string_view text)
 void CheckOutputSize(size_t size, std::string_view cause)
 {
     if (size > MaxOutputText)
-        throw std::length_error("A kimeneti szöveg túl hosszú lenne (" + std::to_string(size >> 20) +
-                                " MiB, legfeljebb " + std::to_string(MaxOutputText >> 20) + " MiB): " +
+        throw std::length_error(Msg::OutputTooLong + std::to_string(size >> 20) +
+                                Msg::OutputLimit + std::to_string(MaxOutputText >> 20) + Msg::OutputLimitEnd +
                                 std::string(cause));
 }
 

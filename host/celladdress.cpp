@@ -1,5 +1,6 @@
 #include "host/celladdress.h"
 
+#include "common/messages.h"
 #include "host/hostbackend.h"
 
 #include <cctype>
@@ -51,7 +52,7 @@ CellAddress ParseCellName(std::string_view cellName)
 int ColumnIndex(std::string_view letters)
 {
     if (letters.empty())
-        throw HostError("hiányzik az oszlop betűjele");
+        throw HostError(Msg::NoColumnLetters);
     if (letters.size() == 1)
         return UpperLetter(letters[0]) - 'A';
     return (UpperLetter(letters[0]) - 'A' + 1) * 26 + (UpperLetter(letters[1]) - 'A');

@@ -1,5 +1,7 @@
 #include "host/cellvalue.h"
 
+#include "common/messages.h"
+
 #include <charconv>
 #include <chrono>
 #include <cmath>
@@ -14,7 +16,7 @@ namespace {
 std::string NumberText(double value)
 {
     if (!std::isfinite(value))
-        throw HostError("a cellában olyan szám van, amely nem írható le szövegként");
+        throw HostError(Msg::NumberNotWritable);
     if (value == 0)
         return "0";  // also for -0
     // Longest cases: the largest double has 309 digits, the smallest subnormal
@@ -82,7 +84,7 @@ std::string CellValueText(const CellValue& value)
     case CellValue::Kind::Boolean: return value.number != 0 ? "TRUE" : "FALSE";
     case CellValue::Kind::Error: break;
     }
-    throw HostError("a cellában hibaérték van");
+    throw HostError(Msg::ErrorValue);
 }
 
 CellValue CellValueForText(std::string_view text)

@@ -1,5 +1,6 @@
 #include "host/excelsheet.h"
 
+#include "common/messages.h"
 #include "host/cellvalue.h"
 #include "host/buffering/writebehind.h"
 
@@ -7,7 +8,7 @@
 #include <limits>
 #include <string_view>
 
-const char* const CellErrorCaption = "Hibás cella!";
+const char* const CellErrorCaption = Msg::CellError;
 
 namespace {
 
@@ -83,7 +84,7 @@ void TWriteBehind::Checkpoint()
 HostBackend& TExcelApp::Backend()
 {
     if (!backend_)
-        throw HostError("nincs kapcsolat a táblázatkezelővel");
+        throw HostError(Msg::NoConnection);
     return *backend_;
 }
 
@@ -135,8 +136,8 @@ void TExcelSheet::Open(TExcelApp& app, std::string_view workbookName, int workbo
     }
     WorkbookName = std::string(workbookName);
     if (!sheet_)
-        throw HostError("a munkalap nem érhető el: " + WorkbookName + ", " + std::to_string(sheetIndex) +
-                        ". munkalap");
+        throw HostError(Msg::SheetUnavailable + WorkbookName + ", " + std::to_string(sheetIndex) +
+                        Msg::SheetSuffix);
     SheetName = sheet_->Name();
     if (session_)
         target_ = session_->Add(workbookIndex, sheetIndex, sheet_, SheetName);
@@ -194,7 +195,7 @@ std::string TExcelSheet::ReadText(CellAddress address, const AskedName& asked)
     CellValue value;
     try {
         if (!sheet_ || address.row < 1 || address.column < 1)
-            throw HostError("nincs ilyen cella");
+            throw HostError(Msg::NoSuchCell);
         value = readAhead_.Read(*sheet_, address.row, address.column);
     } catch (...) {
         // An unreadable cell reads as empty only while its worksheet still answers.
@@ -202,7 +203,7 @@ std::string TExcelSheet::ReadText(CellAddress address, const AskedName& asked)
         // read as empty too, and a caller would take the rest of the sheet for its end;
         // nor is the cell at fault then ("Hibás cella!"): the message says what happened.
         if (sheet_ && !SheetAnswers())
-            throw HostError("A munkalap már nem érhető el (a munkafüzetet bezárták, vagy a táblázatkezelő leállt): " +
+            throw HostError(Msg::SheetGone +
                             WorkbookName + " " + SheetName + ", a(z) " + asked.Text() +
                             " cella olvasása közben");
         ShowCellError(asked.Text());
@@ -219,9 +220,9 @@ std::string TExcelSheet::ReadText(CellAddress address, const AskedName& asked)
 void TExcelSheet::SetCellText(int row, int column, std::string_view text)
 {
     if (!sheet_)
-        throw HostError("nincs megnyitott munkalap");
+        throw HostError(Msg::NoOpenSheet);
     if (row < 0 || column < 0 || row == std::numeric_limits<int>::max() || column == std::numeric_limits<int>::max())
-        throw HostError("a cella helye kívül esik a munkalapon");
+        throw HostError(Msg::CellOutsideSheet);
     CellValue value = CellValueForText(text);
     readAhead_.Forget();
     if (HoldingWrites())

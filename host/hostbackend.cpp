@@ -1,5 +1,7 @@
 #include "host/hostbackend.h"
 
+#include "common/messages.h"
+
 CellRange HostSheet::UsedArea()
 {
     return {1, 1, SheetRows, SheetColumns};
@@ -18,7 +20,7 @@ std::vector<CellValue> HostSheet::ReadBlock(const CellRange& range)
 void HostSheet::WriteBlock(const CellRange& range, const std::vector<CellValue>& values)
 {
     if (values.size() != static_cast<size_t>(range.Cells()))
-        throw HostError(std::to_string(values.size()) + " érték nem illik a tartományába");
+        throw HostError(std::to_string(values.size()) + Msg::ValuesDoNotFit);
     size_t i = 0;
     for (int row = range.row; row <= range.LastRow(); ++row)
         for (int column = range.column; column <= range.LastColumn(); ++column)

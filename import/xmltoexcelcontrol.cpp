@@ -1,5 +1,7 @@
 #include "import/xmltoexcelcontrol.h"
 
+#include "common/messages.h"
+
 #include <algorithm>
 #include <optional>
 
@@ -53,8 +55,8 @@ private:
 // "12. sor: a(z) "Attribute" elem (ID="no") ..." for a control file item that cannot be used.
 [[noreturn]] void Refuse(Node element, const std::string& reason)
 {
-    throw ImportError(std::to_string(TXMLDocument::Line(element)) + ". sor: a(z) \"" +
-                      TXMLDocument::NodeName(element) + "\" elem (ID=\"" +
+    throw ImportError(std::to_string(TXMLDocument::Line(element)) + Msg::LineItem +
+                      TXMLDocument::NodeName(element) + Msg::ItemId +
                       TXMLDocument::Attribute(element, "ID").value_or("") + "\") " + reason);
 }
 
@@ -62,7 +64,7 @@ private:
 int ReadColumn(Node element, const std::string& letters)
 {
     if (letters.empty())
-        Refuse(element, "\"Col\" értéke üres");
+        Refuse(element, Msg::ColumnEmpty);
     return ColumnIndex(letters);
 }
 
@@ -141,25 +143,23 @@ void TransferContent(Item& item, Node element, TExcelSheet& sheet, std::string& 
 
 std::string MissingPageLine(std::string_view id, std::string_view page)
 {
-    return std::string(id) + ": nincs \"" + std::string(page) +
-           "\" lap (A1) a kijelölt munkafüzetekben, az elem kimaradt";
+    return std::string(id) + Msg::NoPage + std::string(page) + Msg::PageSkipped;
 }
 
 // --- Reading the control file ---------------------------------------------------
 
-bool TXMLToExcelAttribute::ReadAttribute(Node element)
+void TXMLToExcelAttribute::ReadAttribute(Node element)
 {
     ID = TXMLDocument::Attribute(element, "ID").value_or(ID);
     std::optional<std::string> col = TXMLDocument::Attribute(element, "Col");
     if (!col)
-        Refuse(element, "nem ad meg oszlopot (\"Col\")");
+        Refuse(element, Msg::NoColumn);
     Col = ReadColumn(element, *col);
     if (Col < 0)
-        Refuse(element, "\"Col\" értéke (\"" + *col + "\") nem oszlop");
-    return true;
+        Refuse(element, Msg::ColumnValue + *col + Msg::NotAColumn);
 }
 
-bool TXMLToExcelSubItem::ReadSubItem(Node element)
+void TXMLToExcelSubItem::ReadSubItem(Node element)
 {
     ID = TXMLDocument::Attribute(element, "ID").value_or(ID);
     std::optional<std::string> col = TXMLDocument::Attribute(element, "Col");
@@ -171,15 +171,13 @@ bool TXMLToExcelSubItem::ReadSubItem(Node element)
     AttrValue = TXMLDocument::Attribute(element, "AttrValue").value_or("");
     ColIncrement = TXMLDocument::HasAttribute(element, "ColIncrement");
     ReadChildItems(element, *this);
-    return true;
 }
 
-bool TXMLToExcelDBItem::ReadDBItem(Node element)
+void TXMLToExcelDBItem::ReadDBItem(Node element)
 {
     ID = TXMLDocument::Attribute(element, "ID").value_or(ID);
     Page = TXMLDocument::Attribute(element, "Page").value_or(Page);
     ReadChildItems(element, *this);
-    return true;
 }
 
 TXMLToExcelControl::TXMLToExcelControl(Frontend& ui)
@@ -197,7 +195,7 @@ TXMLToExcelControl::TXMLToExcelControl(Frontend& ui)
             DBItems.push_back(std::move(item));
         }
     } catch (const ImportError& error) {
-        throw ImportError("Hibás vezérlőfájl: " + path + ", " + error.what());
+        throw ImportError(Msg::MalformedControlFile + path + ", " + error.what());
     }
 }
 
@@ -251,8 +249,10 @@ void TXMLToExcelControl::TransferFile(const std::string& fileName, TExcelApp& ho
             bool matched = false;
             if (IsElement(node))
                 for (TXMLToExcelDBItem& item : DBItems)
-                    if (item.ID == name)
-                        matched = item.TransferElement(node, host, ui_, EchoText);
+                    if (item.ID == name) {
+                        item.TransferElement(node, host, ui_, EchoText);
+                        matched = true;
+                    }
             if (!matched)
                 host.AfterWrites([this, line = "--- " + name] { ui_.AppendLog(line); });
             writes.Checkpoint();
@@ -268,17 +268,17 @@ void TXMLToExcelControl::TransferFile(const std::string& fileName, TExcelApp& ho
         }
         // The host knows the cell; the user also needs the file and the element.
         std::string where =
-            writing ? ", " + std::to_string(writing->line) + ". sor (" + writing->name + ")" : std::string();
-        throw HostError("Az importálás megszakadt: " + fileName + where + ": " + reason);
+            writing ? ", " + std::to_string(writing->line) + Msg::LineOpen + writing->name + ")" : std::string();
+        throw HostError(Msg::ImportStopped + fileName + where + ": " + reason);
     }
 }
 
-bool TXMLToExcelDBItem::TransferElement(Node element, TExcelApp& host, Frontend& ui, std::string& echoText)
+void TXMLToExcelDBItem::TransferElement(Node element, TExcelApp& host, Frontend& ui, std::string& echoText)
 {
     // Log lines wait for the cells written before them (held back by TWriteBehind).
     if (!HasTarget()) {
         host.AfterWrites([&ui, line = MissingPageLine(ID, Page)] { ui.AppendLog(line); });
-        return true;
+        return;
     }
     TExcelSheet sheet;
     sheet.Open(host, WorkbookName, WorkbookIndex, SheetIndex);
@@ -288,7 +288,6 @@ bool TXMLToExcelDBItem::TransferElement(Node element, TExcelApp& host, Frontend&
     // One empty row between two elements of this item.
     Row = LastRow(*this) + 2;
     host.AfterWrites([&ui, line = ID + " " + echoText] { ui.AppendLog(line); });
-    return true;
 }
 
 bool TXMLToExcelSubItem::MatchElement(Node element, TExcelSheet& sheet, std::string& echoText)

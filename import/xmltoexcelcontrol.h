@@ -26,7 +26,7 @@ class TXMLToExcelAttribute {
 public:
     // Fills the item from an "Attribute" element. An item without a usable "Col" is
     // refused (ImportError), so that nothing is ever written to an undefined column.
-    bool ReadAttribute(TXMLDocument::Node element);
+    void ReadAttribute(TXMLDocument::Node element);
     void WriteAttribute(TXMLDocument::Node element, TExcelSheet& sheet, int row) const;
 
     std::string ID;
@@ -36,7 +36,7 @@ public:
 // One kind of child element: its text, its attributes and its own child elements.
 class TXMLToExcelSubItem {
 public:
-    bool ReadSubItem(TXMLDocument::Node element);
+    void ReadSubItem(TXMLDocument::Node element);
     // Writes the element when it is this item's; reports NewRow when it matched.
     // echoText receives the element's text when the item echoes it.
     bool MatchElement(TXMLDocument::Node element, TExcelSheet& sheet, std::string& echoText);
@@ -57,13 +57,13 @@ public:
 // One kind of top-level element of the data files and the worksheet it goes to.
 class TXMLToExcelDBItem {
 public:
-    bool ReadDBItem(TXMLDocument::Node element);
+    void ReadDBItem(TXMLDocument::Node element);
     void SetTarget(std::string_view workbookName, int workbookIndex, int sheetIndex);
     // False until a worksheet has carried this item's page name.
     bool HasTarget() const { return WorkbookIndex > 0 && SheetIndex > 0; }
     // Writes one top-level element into the target worksheet and logs it. Without a
     // target nothing is written; the log line names the missing page.
-    bool TransferElement(TXMLDocument::Node element, TExcelApp& host, Frontend& ui, std::string& echoText);
+    void TransferElement(TXMLDocument::Node element, TExcelApp& host, Frontend& ui, std::string& echoText);
 
     std::string ID;
     std::string Page;

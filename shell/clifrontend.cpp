@@ -1,4 +1,5 @@
 #include "shell/clifrontend.h"
+#include "shell/climessages.h"
 
 #include "common/pathtext.h"
 
@@ -57,7 +58,7 @@ namespace {
 void StopIfInterrupted()
 {
     if (TCliFrontend::Interrupted)
-        throw std::runtime_error("Megszakítva / interrupted");
+        throw std::runtime_error(CliMsg::InterruptedText);
 }
 
 }  // namespace
@@ -169,8 +170,7 @@ std::optional<std::string> TCliFrontend::AskSaveFileName(std::string_view propos
     }
     if (path->empty()) {
         // The window would show an empty save dialog; here nobody can fill it in.
-        Warning(Caption(), "Nincs kimeneti fájlnév az első munkalap A2 cellájában / no output file name in cell A2: " +
-                               workbook_);
+        Warning(Caption(), CliMsg::NoOutputName + workbook_);
         return std::nullopt;
     }
     return path;
@@ -199,9 +199,10 @@ std::optional<std::vector<bool>> TCliFrontend::SelectWorkbooks(const std::vector
     std::vector<bool> ticked(names.size(), false);
     for (int position : options_.workbooks) {
         if (position > static_cast<int>(names.size()))
-            throw CliUsageError("Nincs " + std::to_string(position) + ". munkafüzet, csak " +
-                                std::to_string(names.size()) + " van megnyitva / there is no workbook " +
-                                std::to_string(position) + ", only " + std::to_string(names.size()) + " open");
+            throw CliUsageError(CliMsg::NoWorkbook + std::to_string(position) + CliMsg::OnlyWorkbooks +
+                                std::to_string(names.size()) + CliMsg::NoWorkbookOpen +
+                                std::to_string(position) + CliMsg::OnlyOpen + std::to_string(names.size()) +
+                                CliMsg::OpenEnd);
         ticked[position - 1] = true;
     }
     return ticked;

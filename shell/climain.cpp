@@ -2,6 +2,7 @@
 
 #include "shell/checkcommand.h"
 #include "shell/clifrontend.h"
+#include "shell/climessages.h"
 #include "shell/clioptions.h"
 #include "shell/cliplatform.h"
 #include "shell/commanddrivers.h"
@@ -39,13 +40,13 @@ void CheckPaths(const CliOptions& options)
 {
     for (const std::string& file : options.openFiles)
         if (!fs::is_regular_file(PathFromUtf8(file)))
-            throw std::runtime_error("A fájl nem található: " + file);
+            throw std::runtime_error(CliMsg::FileNotFound + file);
     for (const std::string& file : options.dataFiles)
         if (!fs::is_regular_file(PathFromUtf8(file)))
-            throw std::runtime_error("Az XML fájl nem található: " + file);
+            throw std::runtime_error(CliMsg::XmlFileNotFound + file);
     for (const std::string* folder : {&options.outputDir, &options.saveAsDir})
         if (!folder->empty() && !fs::is_directory(PathFromUtf8(*folder)))
-            throw std::runtime_error("A mappa nem létezik: " + *folder);
+            throw std::runtime_error(CliMsg::FolderMissing + *folder);
 }
 
 void Note(const std::string& text)
@@ -63,19 +64,18 @@ void RunImport(TCliFrontend& ui, const CliOptions& options, const HostConnector&
     const bool store = options.save || !options.saveAsDir.empty();
     if (!store) {
         if (office)
-            Note("A munkafüzetek nincsenek mentve (--save vagy --save-as) / "
-                 "the workbooks were not saved (use --save or --save-as)");
+            Note(CliMsg::NotSaved);
         return;
     }
     if (ui.Failed()) {
         // A partly filled workbook is not stored over a good file.
-        Note("A munkafüzetek a hiba miatt nincsenek mentve / the workbooks were not saved because of the failure");
+        Note(CliMsg::NotSavedAfterFailure);
         return;
     }
     std::vector<std::string> stored = office ? office->Store(options.workbooks, options.saveAsDir, options.force)
                                              : StoreRunningWorkbooks(options.workbooks, options.saveAsDir, options.force);
     for (const std::string& path : stored)
-        Note("Mentve / saved: " + path);
+        Note(CliMsg::Saved + path);
 }
 
 // Runs the command; returns the exit status.
@@ -97,7 +97,7 @@ int Run(const CliOptions& options)
         if (options.command == CliOptions::Command::Export) {
             RunExcelToXML(ui, connect);
             for (const std::string& path : ui.WrittenFiles())
-                Note("Kiírva / written: " + path);
+                Note(CliMsg::Written + path);
         } else {
             RunImport(ui, options, connect, office.get());
         }
@@ -108,12 +108,12 @@ int Run(const CliOptions& options)
     } catch (const std::exception& error) {
         ui.EndProgress();
         if (!TCliFrontend::Interrupted)
-            std::cerr << "Hiba / error: " << error.what() << '\n';
+            std::cerr << CliMsg::Error << error.what() << '\n';
         ui.MarkFailed();
     }
     ui.EndProgress();
     if (TCliFrontend::Interrupted) {
-        std::cerr << "Megszakítva / interrupted\n";
+        std::cerr << CliMsg::InterruptedText << '\n';
         return ExitFailed;
     }
     return ui.Failed() ? ExitFailed : 0;
@@ -128,7 +128,7 @@ int main(int argc, char* argv[])
     try {
         options = ParseCliOptions(args);
     } catch (const CliUsageError& error) {
-        std::cerr << error.what() << "\nLásd / see: korvex-cli --help\n";
+        std::cerr << error.what() << CliMsg::SeeHelp;
         return ExitUsage;
     }
     if (options.command == CliOptions::Command::Help) {

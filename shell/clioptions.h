@@ -28,6 +28,18 @@ struct CliOptions {
     std::vector<std::string> checkFiles; // check: control files; empty = those of the data folder
 };
 
+// One option the parser accepts: its name, the placeholder of its value (nullptr for a
+// switch) and the commands that take it.
+struct CliOptionInfo {
+    const char* name;
+    const char* value;
+    bool forExport;
+    bool forImport;
+    bool forCheck;
+};
+// Every option of export, import and check, in the order --help lists them (--help aside).
+extern const std::vector<CliOptionInfo> CliOptionTable;
+
 // Throws CliUsageError for anything that is not a valid command line.
 CliOptions ParseCliOptions(const std::vector<std::string>& args);
 

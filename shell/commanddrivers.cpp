@@ -1,4 +1,5 @@
 #include "shell/commanddrivers.h"
+#include "shell/windowmessages.h"
 
 #include "common/pathtext.h"
 #include "export/exceltoxml.h"
@@ -11,9 +12,9 @@
 #include <string>
 #include <vector>
 
-const char* const NoWorkbookMessage = "Nincs excel fájl megnyitva, vagy az excel nem fogadóképes!";
-const char* const EndOfImportLine = "*** End ***";
-const char* const DataFolderMissingMessage = "A vezérlőfájlok mappája nem létezik, a parancs nem fut le: ";
+const char* const NoWorkbookMessage = WindowMsg::NoWorkbook;
+const char* const EndOfImportLine = WindowMsg::EndOfImport;
+const char* const DataFolderMissingMessage = WindowMsg::DataFolderMissing;
 
 namespace {
 

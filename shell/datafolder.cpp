@@ -23,12 +23,19 @@ QString WithSlash(QString folder)
 
 }  // namespace
 
-QString DataFolderFor(const QString& userBase, const QString& commonBase)
+QString DataFolderFor(const QString& userBase, const QStringList& commonBases)
 {
     QString user = WithSlash(userBase) + Subfolder;
     if (QFileInfo::exists(user))
         return user;
-    return WithSlash(commonBase) + Subfolder;
+    // $XDG_DATA_DIRS often starts with folders of desktops and sandboxes (for example
+    // /usr/share/gnome or flatpak exports), where nobody installs Korvex's files.
+    for (const QString& base : commonBases) {
+        QString common = WithSlash(base) + Subfolder;
+        if (QFileInfo::exists(common))
+            return common;
+    }
+    return WithSlash(commonBases.value(0, QStringLiteral("/usr/local/share"))) + Subfolder;
 }
 
 QString DefaultDataFolder()
@@ -38,13 +45,13 @@ QString DefaultDataFolder()
         return WithSlash(QDir::fromNativeSeparators(overridden));
 #ifdef Q_OS_WIN
     return DataFolderFor(QDir::fromNativeSeparators(qEnvironmentVariable("APPDATA")),
-                         QDir::fromNativeSeparators(qEnvironmentVariable("ProgramData")));
+                         {QDir::fromNativeSeparators(qEnvironmentVariable("ProgramData"))});
 #else
-    // GenericDataLocation: the per-user folder first, then the system-wide ones.
+    // GenericDataLocation: $XDG_DATA_HOME first, then the folders of $XDG_DATA_DIRS
+    // (by default /usr/local/share and /usr/share).
     QStringList folders = QStandardPaths::standardLocations(QStandardPaths::GenericDataLocation);
-    QString user = folders.value(0, QDir::homePath() + QStringLiteral("/.local/share"));
-    QString common = folders.value(1, QStringLiteral("/usr/share"));
-    return DataFolderFor(user, common);
+    QString user = folders.isEmpty() ? QDir::homePath() + QStringLiteral("/.local/share") : folders.takeFirst();
+    return DataFolderFor(user, folders);
 #endif
 }
 

@@ -2,11 +2,14 @@
 
 #include <QDate>
 #include <QString>
+#include <QStringList>
 
 // The folder of the control files, always ending with "/": the per-user folder +
-// "valmoro/Korvex/" when it exists, otherwise the same under the system-wide folder
-// (not tested). The environment variable KORVEX_DATA_FOLDER overrides both.
-QString DataFolderFor(const QString& userBase, const QString& commonBase);
+// "valmoro/Korvex/" when it exists; otherwise the same under the first system-wide
+// folder that holds it, or under the first system-wide folder when none does (the
+// messages then name that path). The environment variable KORVEX_DATA_FOLDER
+// overrides all of them.
+QString DataFolderFor(const QString& userBase, const QStringList& commonBases);
 QString DefaultDataFolder();
 
 // The caption's version stamp: "1.02 (2016. 3. 4.)".

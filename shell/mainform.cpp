@@ -1,4 +1,5 @@
 #include "shell/mainform.h"
+#include "shell/windowmessages.h"
 
 #include "shell/commanddrivers.h"
 #include "shell/datafolder.h"
@@ -19,7 +20,7 @@
 
 namespace {
 
-const QString FileFilter = QStringLiteral("XML fájlok (*.xml);;Minden fájl (*.*)");
+const QString FileFilter = QString::fromUtf8(WindowMsg::XmlFileFilter);
 
 QString Q(std::string_view text)
 {
@@ -162,7 +163,7 @@ void TMainForm::RunCommand(Command command)
     } catch (const std::exception& error) {
         ShowExceptionReport(QString::fromUtf8(error.what()));
     } catch (...) {
-        ShowExceptionReport(QStringLiteral("Ismeretlen hiba"));
+        ShowExceptionReport(QString::fromUtf8(WindowMsg::UnknownError));
     }
     ui->MainMenu1->setEnabled(true);
 }

@@ -1,5 +1,7 @@
 #include "host/buffering/readahead.h"
 
+#include "common/messages.h"
+
 #include <algorithm>
 
 namespace {
@@ -76,7 +78,7 @@ void SheetReadAhead::Load(HostSheet& sheet, int row)
     if (!fetch.Empty()) {
         values = sheet.ReadBlock(fetch);
         if (values.size() != static_cast<size_t>(fetch.Cells()))
-            throw HostError("a táblázatkezelő rossz méretű cellatömböt adott");
+            throw HostError(Msg::WrongBlockSize);
     } else {
         fetch = {};
     }

@@ -1,5 +1,6 @@
 #include "host/libreoffice/officeprocess.h"
 
+#include "common/messages.h"
 #include "host/hostbackend.h"
 #include "host/libreoffice/officeprofile.h"
 #include "host/libreoffice/unoconnection.h"
@@ -213,12 +214,12 @@ OfficeProcess::OfficeProcess(const Options& options)
 {
     std::string program = FindOffice();
     if (program.empty())
-        throw HostError("A LibreOffice (soffice) nincs telepítve, vagy a KORVEX_SOFFICE rossz programot ad meg");
+        throw HostError(Msg::OfficeNotInstalled);
 
     const char* tmp = std::getenv("TMPDIR");
     std::string pattern = std::string(tmp && *tmp ? tmp : "/tmp") + "/" + options.pipePrefix + "-XXXXXX";
     if (!::mkdtemp(pattern.data()))
-        throw HostError("Nem hozható létre ideiglenes mappa a LibreOffice-nak: " + pattern);
+        throw HostError(Msg::OfficeTempFolder + pattern);
     root_ = pattern;
     try {
         const fs::path profile = options.profile.empty() ? root_ / "profile" : options.profile;
@@ -297,13 +298,13 @@ void OfficeProcess::Spawn(const std::string& program, const std::string& profile
     orphaned.sweepArgv.push_back(nullptr);
     int lifeline[2];
     if (::pipe2(lifeline, O_CLOEXEC) != 0)
-        throw HostError("A LibreOffice nem indítható: " + program);
+        throw HostError(Msg::OfficeNotStarted + program);
 
     pid_t child = ::fork();
     if (child < 0) {
         ::close(lifeline[0]);
         ::close(lifeline[1]);
-        throw HostError("A LibreOffice nem indítható: " + program);
+        throw HostError(Msg::OfficeNotStarted + program);
     }
     if (child == 0) {
         ::close(lifeline[1]);
@@ -329,12 +330,12 @@ void OfficeProcess::WaitUntilAccepting(const Options& options)
         } catch (const HostError& e) {
             link_.reset();
             if (ProcessHasEnded(supervisor_))
-                throw HostError("A LibreOffice leállt, mielőtt fogadta volna a kapcsolatot:\n" + LogTail());
+                throw HostError(Msg::OfficeDiedBeforeConnect + LogTail());
             if (options.cancelled && options.cancelled())
-                throw HostError("A LibreOffice indítása megszakítva");
+                throw HostError(Msg::OfficeStartCancelled);
             if (std::chrono::steady_clock::now() > deadline)
-                throw HostError("A LibreOffice " + std::to_string(options.startTimeout.count()) +
-                                " másodperc alatt sem fogadta a kapcsolatot (" + e.what() + ")");
+                throw HostError(Msg::OfficeTimeoutStart + std::to_string(options.startTimeout.count()) +
+                                Msg::OfficeTimeout + e.what() + ")");
         }
         std::this_thread::sleep_for(PollInterval);
     }
@@ -343,7 +344,7 @@ void OfficeProcess::WaitUntilAccepting(const Options& options)
 UnoConnection& OfficeProcess::Link()
 {
     if (!link_)
-        throw HostError("A LibreOffice már leállt");
+        throw HostError(Msg::OfficeStopped);
     return *link_;
 }
 

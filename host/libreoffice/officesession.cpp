@@ -1,5 +1,6 @@
 #include "host/libreoffice/officesession.h"
 
+#include "common/messages.h"
 #include "common/atomicfile.h"
 #include "common/pathtext.h"
 #include "host/libreoffice/officeprocess.h"
@@ -102,7 +103,7 @@ uno::Sequence<beans::PropertyValue> StoreFilter(const uno::Reference<frame::XMod
         else if (extension == ".ods")
             filter = "calc8";
         else
-            throw HostError("Ismeretlen munkafüzet-formátum: " + Utf8FromPath(target));
+            throw HostError(Msg::UnknownWorkbookFormat + Utf8FromPath(target));
     }
     std::vector<std::pair<const char*, uno::Any>> values{{"FilterName", uno::Any(filter)},
                                                          {"Overwrite", uno::Any(true)}};
@@ -193,19 +194,19 @@ void StoreAtomically(const uno::Reference<frame::XModel>& model, const fs::path&
     try {
         file = std::make_unique<AtomicFile>(target);
     } catch (const AtomicFileError& error) {
-        throw HostError(std::string("A munkafüzet nem menthető: ") + error.what());
+        throw HostError(std::string(Msg::WorkbookNotSaved) + error.what());
     }
     OfficeLeftovers leftovers(file->TempPath().parent_path());
     try {
         uno::Reference<frame::XStorable>(model, uno::UNO_QUERY_THROW)
             ->storeToURL(FileUrl(file->TempPath()), StoreFilter(model, target));
     } catch (const uno::Exception&) {
-        throw HostError("A munkafüzet nem menthető: " + name + " (" + CaughtUnoExceptionText() + ")");
+        throw HostError(Msg::WorkbookNotSaved + name + " (" + CaughtUnoExceptionText() + ")");
     }
     try {
         file->Commit();
     } catch (const AtomicFileError& error) {
-        throw HostError(std::string("A munkafüzet nem menthető: ") + error.what());
+        throw HostError(std::string(Msg::WorkbookNotSaved) + error.what());
     }
 }
 
@@ -265,12 +266,12 @@ void OfficeSession::Open(const std::string& file)
     std::error_code error;
     fs::path path = fs::absolute(PathFromUtf8(file), error).lexically_normal();
     if (error || !fs::is_regular_file(path))
-        throw HostError("A fájl nem található: " + file);
+        throw HostError(Msg::FileNotFound + file);
     fs::path identity = fs::weakly_canonical(path, error);
     if (!impl_->opened.insert(error ? path : identity).second)
-        throw HostError("A fájl már meg van nyitva: " + file);
+        throw HostError(Msg::FileAlreadyOpen + file);
     if (!impl_->desktop.is())
-        throw HostError("A LibreOffice már leállt, a fájl nem nyitható meg: " + file);
+        throw HostError(Msg::OfficeStoppedFileNotOpened + file);
 
     uno::Reference<lang::XComponent> document;
     try {
@@ -280,13 +281,13 @@ void OfficeSession::Open(const std::string& file)
                            Properties({{"Hidden", uno::Any(true)},
                                        {"MacroExecutionMode", uno::Any(document::MacroExecMode::NEVER_EXECUTE)}}));
     } catch (const uno::Exception&) {
-        throw HostError("A fájl nem nyitható meg: " + file + " (" + CaughtUnoExceptionText() + ")");
+        throw HostError(Msg::FileNotOpened + file + " (" + CaughtUnoExceptionText() + ")");
     }
     if (!document.is())
-        throw HostError("A fájl nem nyitható meg: " + file);
+        throw HostError(Msg::FileNotOpened + file);
     if (!uno::Reference<sheet::XSpreadsheetDocument>(document, uno::UNO_QUERY).is()) {
         CloseQuietly(document);
-        throw HostError("A fájl nem munkafüzet: " + file);
+        throw HostError(Msg::FileNotWorkbook + file);
     }
 }
 
@@ -305,7 +306,7 @@ std::vector<std::string> StoreWorkbooks(std::string_view connection, const std::
 {
     std::shared_ptr<HostBackend> host = ConnectLibreOfficeAt(connection);
     if (!host)
-        throw HostError("A LibreOffice nem érhető el (" + OfficeConnectionUrl(connection) + ")");
+        throw HostError(Msg::OfficeUnreachable + OfficeConnectionUrl(connection) + ")");
     const int count = host->WorkbookCount();
     std::vector<int> chosen = positions;
     if (chosen.empty()) {
@@ -318,15 +319,15 @@ std::vector<std::string> StoreWorkbooks(std::string_view connection, const std::
     std::set<fs::path> targets;
     for (int position : chosen) {
         if (position < 1 || position > count)
-            throw HostError("Nincs " + std::to_string(position) + ". munkafüzet");
+            throw HostError(Msg::NoWorkbookAt + std::to_string(position) + Msg::WorkbookAtSuffix);
         std::string name = host->WorkbookFullName(position);
         fs::path source = PathFromUtf8(name);
         if (!source.is_absolute())
-            throw HostError("A munkafüzetnek nincs fájlja, nem menthető: " + name);
+            throw HostError(Msg::WorkbookHasNoFile + name);
         fs::path target = fs::absolute(saveAsDir.empty() ? source : PathFromUtf8(saveAsDir) / source.filename());
         target = target.lexically_normal();
         if (!targets.insert(target).second)
-            throw HostError("Két munkafüzet ugyanabba a fájlba kerülne: " + Utf8FromPath(target));
+            throw HostError(Msg::TwoWorkbooksOneFile + Utf8FromPath(target));
         plan.emplace_back(std::move(name), std::move(target));
     }
 
@@ -347,7 +348,7 @@ std::vector<std::string> StoreWorkbooks(std::string_view connection, const std::
     try {
         models = SpreadsheetModels(link.Desktop());
     } catch (const uno::Exception&) {
-        throw HostError("A munkafüzetek nem olvashatók: " + CaughtUnoExceptionText());
+        throw HostError(Msg::WorkbooksNotReadable + CaughtUnoExceptionText());
     }
 
     std::vector<std::string> written;
@@ -361,10 +362,10 @@ std::vector<std::string> StoreWorkbooks(std::string_view connection, const std::
                 }
             }
         } catch (const uno::Exception&) {
-            throw HostError("A munkafüzetek nem olvashatók: " + CaughtUnoExceptionText());
+            throw HostError(Msg::WorkbooksNotReadable + CaughtUnoExceptionText());
         }
         if (!model.is())
-            throw HostError("A munkafüzet már nincs megnyitva: " + name);
+            throw HostError(Msg::WorkbookNoLongerOpen + name);
         StoreAtomically(model, target);
         if (saveAsDir.empty()) {
             try {

@@ -1,5 +1,6 @@
 #include "host/libreoffice/unoconnection.h"
 
+#include "common/messages.h"
 #include "common/pathtext.h"
 
 #include <com/sun/star/bridge/BridgeFactory.hpp>
@@ -93,7 +94,7 @@ rtl::OUString FileUrl(const std::filesystem::path& path)
     const std::string text = Utf8FromPath(error ? path : absolute);
     rtl::OUString url;
     if (osl::FileBase::getFileURLFromSystemPath(FromUtf8(text), url) != osl::FileBase::E_None)
-        throw HostError("Nem képezhető fájl-URL: " + text);
+        throw HostError(Msg::NoFileUrl + text);
     return url;
 }
 
@@ -125,9 +126,9 @@ uno::Reference<uno::XComponentContext> LocalUnoContext()
         static LocalRuntime runtime;
         return runtime.context;
     } catch (const cppu::BootstrapException& e) {
-        throw HostError("a LibreOffice programkönyvtárai nem indíthatók: " + ToUtf8(e.getMessage()));
+        throw HostError(Msg::OfficeLibrariesNotStarted + ToUtf8(e.getMessage()));
     } catch (const uno::Exception&) {
-        throw HostError("a LibreOffice programkönyvtárai nem indíthatók: " + CaughtUnoExceptionText());
+        throw HostError(Msg::OfficeLibrariesNotStarted + CaughtUnoExceptionText());
     }
 }
 
@@ -144,12 +145,12 @@ UnoConnection::UnoConnection(const std::string& unoUrl)
             Connect(url);
             return;
         } catch (const rtl::MalformedUriException& e) {
-            throw HostError("hibás LibreOffice-kapcsolat: " + unoUrl + ": " + ToUtf8(e.getMessage()));
+            throw HostError(Msg::MalformedConnection + unoUrl + ": " + ToUtf8(e.getMessage()));
         } catch (const connection::NoConnectException&) {
-            throw HostError("nem válaszol LibreOffice ezen a kapcsolaton: " + unoUrl + " (" + CaughtUnoExceptionText() + ")");
+            throw HostError(Msg::NoOfficeOnConnection + unoUrl + " (" + CaughtUnoExceptionText() + ")");
         } catch (const uno::Exception&) {
             if (attempt == Attempts)
-                throw HostError("nem válaszol LibreOffice ezen a kapcsolaton: " + unoUrl + " (" + CaughtUnoExceptionText() + ")");
+                throw HostError(Msg::NoOfficeOnConnection + unoUrl + " (" + CaughtUnoExceptionText() + ")");
         }
         std::this_thread::sleep_for(pause);
         pause *= 2;
@@ -179,6 +180,6 @@ uno::Reference<frame::XDesktop2> UnoConnection::Desktop() const
     try {
         return frame::Desktop::create(remote_);
     } catch (const uno::Exception&) {
-        throw HostError("a LibreOffice asztala nem érhető el: " + CaughtUnoExceptionText());
+        throw HostError(Msg::NoDesktop + CaughtUnoExceptionText());
     }
 }

@@ -1,5 +1,6 @@
 #include "host/libreoffice/unohost.h"
 
+#include "common/messages.h"
 #include "host/libreoffice/unoconnection.h"
 
 #include <com/sun/star/beans/XPropertySet.hpp>
@@ -55,9 +56,9 @@ auto Guarded(const std::string& what, Call&& call) -> decltype(call())
     try {
         return call();
     } catch (const lang::DisposedException&) {
-        throw HostError(what + ": a LibreOffice már nem tartja nyitva (a munkafüzetet bezárták, vagy a LibreOffice leállt)");
+        throw HostError(what + Msg::NoLongerOpenInOffice);
     } catch (const lang::IndexOutOfBoundsException&) {
-        throw HostError(what + ": a hely kívül esik a munkalapon");
+        throw HostError(what + Msg::PlaceOutsideSheet);
     } catch (const uno::Exception&) {
         throw HostError(what + ": " + CaughtUnoExceptionText());
     }
@@ -65,13 +66,13 @@ auto Guarded(const std::string& what, Call&& call) -> decltype(call())
 
 std::string CellWhat(const char* action, int row, int column)
 {
-    return std::string(action) + " (" + std::to_string(row) + ". sor, " + std::to_string(column) + ". oszlop)";
+    return std::string(action) + " (" + std::to_string(row) + Msg::RowComma + std::to_string(column) + Msg::ColumnParen;
 }
 
 std::string RangeWhat(const char* action, const CellRange& range)
 {
-    return std::string(action) + " (" + std::to_string(range.row) + "–" + std::to_string(range.LastRow()) + ". sor, " +
-           std::to_string(range.column) + "–" + std::to_string(range.LastColumn()) + ". oszlop)";
+    return std::string(action) + " (" + std::to_string(range.row) + "–" + std::to_string(range.LastRow()) + Msg::RowComma +
+           std::to_string(range.column) + "–" + std::to_string(range.LastColumn()) + Msg::ColumnParen;
 }
 
 // The office's 0-based range addresses as 1-based ranges.
@@ -141,7 +142,7 @@ uno::Reference<container::XIndexAccess> SheetsOf(const uno::Reference<sheet::XSp
     // A closed document answers with no sheets rather than an exception.
     uno::Reference<container::XIndexAccess> sheets(document->getSheets(), uno::UNO_QUERY);
     if (!sheets.is())
-        throw HostError("a munkafüzetet bezárták");
+        throw HostError(Msg::WorkbookClosed);
     return sheets;
 }
 
@@ -157,26 +158,26 @@ public:
 
     std::string Name() override
     {
-        return Guarded("a munkalap nevének olvasása", [&] {
+        return Guarded(Msg::ReadingSheetName, [&] {
             return ToUtf8(uno::Reference<container::XNamed>(sheet_, uno::UNO_QUERY_THROW)->getName());
         });
     }
 
     CellValue ReadCell(int row, int column) override
     {
-        return Guarded(CellWhat("cella olvasása", row, column), [&] { return ValueOf(CellAt(row, column)); });
+        return Guarded(CellWhat(Msg::ReadingCell, row, column), [&] { return ValueOf(CellAt(row, column)); });
     }
 
     void WriteCell(int row, int column, const CellValue& value) override
     {
-        Guarded(CellWhat("cella írása", row, column), [&] { Store(CellAt(row, column), value); });
+        Guarded(CellWhat(Msg::WritingCell, row, column), [&] { Store(CellAt(row, column), value); });
     }
 
     bool BlockAccess() const override { return true; }
 
     CellRange UsedArea() override
     {
-        return Guarded("a használt cellák keresése", [&] {
+        return Guarded(Msg::FindingUsedCells, [&] {
             uno::Reference<sheet::XSheetCellCursor> cursor = sheet_->createCursor();
             uno::Reference<sheet::XUsedAreaCursor>(cursor, uno::UNO_QUERY_THROW)->gotoEndOfUsedArea(false);
             table::CellRangeAddress end =
@@ -190,18 +191,18 @@ public:
     // cell is read on its own.
     std::vector<CellValue> ReadBlock(const CellRange& range) override
     {
-        return Guarded(RangeWhat("cellák olvasása", range), [&] {
+        return Guarded(RangeWhat(Msg::ReadingCells, range), [&] {
             uno::Reference<table::XCellRange> cells = RangeAt(range);
             const uno::Sequence<uno::Sequence<uno::Any>> data =
                 uno::Reference<sheet::XCellRangeData>(cells, uno::UNO_QUERY_THROW)->getDataArray();
             if (data.getLength() != range.rows)
-                throw HostError("a LibreOffice " + std::to_string(data.getLength()) + " sort adott");
+                throw HostError(Msg::OfficeRowStart + std::to_string(data.getLength()) + Msg::OfficeRows);
             std::vector<CellValue> values(static_cast<size_t>(range.Cells()));
             bool numbers = false;
             for (int r = 0; r < range.rows; ++r) {
                 const uno::Sequence<uno::Any>& row = data[r];
                 if (row.getLength() != range.columns)
-                    throw HostError("a LibreOffice " + std::to_string(row.getLength()) + " cellából álló sort adott");
+                    throw HostError(Msg::OfficeRowStart + std::to_string(row.getLength()) + Msg::OfficeRowLength);
                 for (int c = 0; c < range.columns; ++c) {
                     CellValue& value = values[static_cast<size_t>(r) * range.columns + c];
                     double number = 0;
@@ -229,7 +230,7 @@ public:
     void WriteBlock(const CellRange& range, const std::vector<CellValue>& values) override
     {
         if (values.size() != static_cast<size_t>(range.Cells()))
-            throw HostError(std::to_string(values.size()) + " érték nem illik a tartományába");
+            throw HostError(std::to_string(values.size()) + Msg::ValuesDoNotFit);
         uno::Sequence<uno::Sequence<uno::Any>> data(range.rows);
         for (int r = 0; r < range.rows; ++r) {
             uno::Sequence<uno::Any>& row = data.getArray()[r];
@@ -241,18 +242,18 @@ public:
                 case CellValue::Kind::Empty: out[c] <<= rtl::OUString(); break;
                 case CellValue::Kind::Text: out[c] <<= FromUtf8(value.text); break;
                 case CellValue::Kind::Number: out[c] <<= value.number; break;
-                default: throw HostError("tömbösen csak szám és szöveg írható");
+                default: throw HostError(Msg::BlockOnlyNumbersAndTexts);
                 }
             }
         }
-        Guarded(RangeWhat("cellák írása", range), [&] {
+        Guarded(RangeWhat(Msg::WritingCells, range), [&] {
             uno::Reference<sheet::XCellRangeData>(RangeAt(range), uno::UNO_QUERY_THROW)->setDataArray(data);
         });
     }
 
     BlockWriteLimits WriteLimits(const CellRange& area) override
     {
-        return Guarded(RangeWhat("cellák vizsgálata", area), [&] {
+        return Guarded(RangeWhat(Msg::InspectingCells, area), [&] {
             uno::Reference<sheet::XCellRangesQuery> query(RangeAt(area), uno::UNO_QUERY_THROW);
             BlockWriteLimits limits;
             limits.occupied = RangesOf(query->queryContentCells(ContentFlags));
@@ -265,7 +266,7 @@ private:
     uno::Reference<table::XCellRange> RangeAt(const CellRange& range) const
     {
         if (range.Empty() || range.row < 1 || range.column < 1)
-            throw HostError("nincs ilyen tartomány");
+            throw HostError(Msg::NoSuchRange);
         return sheet_->getCellRangeByPosition(range.column - 1, range.row - 1, range.LastColumn() - 1,
                                               range.LastRow() - 1);
     }
@@ -316,7 +317,7 @@ private:
         case table::CellContentType_FORMULA: return FormulaResult(cell);
         default: break;
         }
-        throw HostError("a cella tartalmának típusa ismeretlen");
+        throw HostError(Msg::UnknownCellType);
     }
 
     CellValue FormulaResult(const uno::Reference<table::XCell>& cell) const
@@ -375,7 +376,7 @@ private:
             uno::Reference<sheet::XCellRangeData>(cell, uno::UNO_QUERY_THROW)->getDataArray();
         rtl::OUString text;
         if (data.getLength() != 1 || data[0].getLength() != 1 || !(data[0][0] >>= text))
-            throw HostError("a LibreOffice nem adta meg a szöveges cella szövegét");
+            throw HostError(Msg::NoTextOfTextCell);
         return ToUtf8(text);
     }
 
@@ -400,7 +401,7 @@ private:
         case CellValue::Kind::Boolean: StoreFormatted(cell, value.number, util::NumberFormat::LOGICAL); return;
         case CellValue::Kind::Error: break;
         }
-        throw HostError("hibaérték nem írható");
+        throw HostError(Msg::ErrorValueNotWritable);
     }
 
     void StoreFormatted(const uno::Reference<table::XCell>& cell, double number, sal_Int16 formatType) const
@@ -434,12 +435,12 @@ public:
 
     int WorkbookCount() override
     {
-        return Guarded("a munkafüzetek listázása", [&] { return static_cast<int>(SpreadsheetDocuments(desktop_).size()); });
+        return Guarded(Msg::ListingWorkbooks, [&] { return static_cast<int>(SpreadsheetDocuments(desktop_).size()); });
     }
 
     std::string WorkbookFullName(int book) override
     {
-        return Guarded(BookWhat("a név olvasása", book), [&] {
+        return Guarded(BookWhat(Msg::ReadingName, book), [&] {
             uno::Reference<sheet::XSpreadsheetDocument> document = Document(book);
             rtl::OUString url = uno::Reference<frame::XModel>(document, uno::UNO_QUERY_THROW)->getURL();
             if (!url.isEmpty())
@@ -451,17 +452,17 @@ public:
 
     int SheetCount(int book) override
     {
-        return Guarded(BookWhat("a munkalapok megszámolása", book),
+        return Guarded(BookWhat(Msg::CountingSheets, book),
                        [&] { return static_cast<int>(SheetsOf(Document(book))->getCount()); });
     }
 
     std::unique_ptr<HostSheet> Sheet(int book, int sheet) override
     {
-        return Guarded(BookWhat("a(z) " + std::to_string(sheet) + ". munkalap megnyitása", book), [&] {
+        return Guarded(BookWhat(Msg::SheetOpeningStart + std::to_string(sheet) + Msg::SheetOpening, book), [&] {
             uno::Reference<sheet::XSpreadsheetDocument> document = Document(book);
             uno::Reference<container::XIndexAccess> sheets = SheetsOf(document);
             if (sheet < 1 || sheet > sheets->getCount())
-                throw HostError("a munkafüzetnek nincs " + std::to_string(sheet) + ". munkalapja");
+                throw HostError(Msg::WorkbookHasNoSheetStart + std::to_string(sheet) + Msg::WorkbookHasNoSheet);
             uno::Reference<sheet::XSpreadsheet> found(sheets->getByIndex(sheet - 1), uno::UNO_QUERY_THROW);
             uno::Reference<util::XNumberFormats> formats =
                 uno::Reference<util::XNumberFormatsSupplier>(document, uno::UNO_QUERY_THROW)->getNumberFormats();
@@ -472,14 +473,14 @@ public:
 private:
     static std::string BookWhat(const std::string& action, int book)
     {
-        return action + " (" + std::to_string(book) + ". munkafüzet)";
+        return action + " (" + std::to_string(book) + Msg::WorkbookInParens;
     }
 
     uno::Reference<sheet::XSpreadsheetDocument> Document(int book) const
     {
         std::vector<uno::Reference<sheet::XSpreadsheetDocument>> documents = SpreadsheetDocuments(desktop_);
         if (book < 1 || book > static_cast<int>(documents.size()))
-            throw HostError("nincs " + std::to_string(book) + ". megnyitott munkafüzet");
+            throw HostError(Msg::NoOpenWorkbookStart + std::to_string(book) + Msg::NoOpenWorkbook);
         return documents[book - 1];
     }
 

@@ -30,7 +30,8 @@ namespace fs = std::filesystem;
 namespace {
 
 const fs::path Examples = fs::path(KORVEX_SOURCE_DIR) / "examples";
-const fs::path Expected = fs::path(KORVEX_SOURCE_DIR) / "tests" / "cli" / "expected";
+// The outputs the user guide shows, byte for byte.
+const fs::path Expected = Examples / "expected";
 
 using testcli::Entries;
 using testcli::ReadFile;
@@ -181,25 +182,49 @@ TEST_F(CliTest, ExportOfTheExampleWorkbooksGivesTheExpectedFilesAndLog)
     ExpectNoOfficeLeft(run);
 }
 
-TEST_F(CliTest, ImportWithSaveAsGivesTheWorkedExampleInACopy)
+// The guide's first export, as its command-line form: the invoice workbook gives the
+// file the guide shows, and stdout shows the same text with LF line ends.
+TEST_F(CliTest, TheGuidesFirstExportGivesTheFileItShows)
 {
-    fs::path workbook = scratch.Copy(Examples / "import-munkafuzet.xlsx", "books");
-    fs::path copies = scratch.Folder("copies");
-    const std::string before = ReadFile(workbook);
+    fs::path workbook = scratch.Copy(Examples / "szamlak-munkafuzet.xlsx", "books");
+    fs::path out = scratch.Folder("out");
 
-    Result run = RunCli({"import", "--data-folder", DataFolder(), "--open", "books/import-munkafuzet.xlsx",
-                         "--save-as", "copies", (Examples / "szamlak.xml").string()},  // relative paths
+    Result run = RunCli({"export", "--data-folder", DataFolder(), "--open", workbook.string(), "--output-dir", "out"},
                         scratch.Tmp());
 
     ASSERT_EQ(run.status, 0) << run.err;
-    EXPECT_EQ(run.out, (Examples / "szamlak.xml").string() +
-                           "\nSzámla Őrség Bútor Kft.\nSzámla Ünőkő Bt.\n--- Összesítő\n*** End ***\n");
-    EXPECT_TRUE(Contains(run.err, "Mentve / saved: " + (copies / "import-munkafuzet.xlsx").string())) << run.err;
-    EXPECT_EQ(ReadFile(workbook), before) << "--save-as leaves the original alone";
-    EXPECT_EQ(Entries(copies), std::vector<std::string>{"import-munkafuzet.xlsx"});
+    EXPECT_EQ(Entries(out), std::vector<std::string>{"szamlak-export.xml"});
+    const std::string expected = ReadFile(Expected / "szamlak-export.xml");
+    EXPECT_EQ(ReadFile(out / "szamlak-export.xml"), expected);
+    EXPECT_EQ(run.out, std::regex_replace(expected, std::regex("\r\n"), "\n") + "\n");
+    EXPECT_TRUE(Contains(run.err, "Kiírva / written: out/szamlak-export.xml\n")) << run.err;
     ExpectNoOfficeLeft(run);
+}
 
-    EXPECT_EQ(ReadImportedGrid(copies / "import-munkafuzet.xlsx"), ImportedGrid);
+// The import's data file, and the file the guide's first export writes from the same
+// invoices, fill the sheet alike: the export and the import examples meet.
+TEST_F(CliTest, ImportWithSaveAsGivesTheWorkedExampleInACopy)
+{
+    fs::path workbook = scratch.Copy(Examples / "import-munkafuzet.xlsx", "books");
+    const std::string before = ReadFile(workbook);
+
+    for (const fs::path& data : {Examples / "szamlak.xml", Expected / "szamlak-export.xml"}) {
+        SCOPED_TRACE(data.string());
+        fs::path copies = scratch.Folder("copies-" + data.stem().string());
+        Result run = RunCli({"import", "--data-folder", DataFolder(), "--open", "books/import-munkafuzet.xlsx",
+                             "--save-as", copies.filename().string(), data.string()},  // relative paths
+                            scratch.Tmp());
+
+        ASSERT_EQ(run.status, 0) << run.err;
+        EXPECT_EQ(run.out, data.string() + "\nSzámla Őrség Bútor Kft.\nSzámla Ünőkő Bt.\n--- Összesítő\n*** End ***\n");
+        EXPECT_TRUE(Contains(run.err, "Mentve / saved: " + (copies / "import-munkafuzet.xlsx").string())) << run.err;
+        EXPECT_EQ(ReadFile(workbook), before) << "--save-as leaves the original alone";
+        EXPECT_EQ(Entries(copies), std::vector<std::string>{"import-munkafuzet.xlsx"});
+        ExpectNoOfficeLeft(run);
+
+        EXPECT_EQ(ReadImportedGrid(copies / "import-munkafuzet.xlsx"), ImportedGrid);
+        office->CloseAll();
+    }
 }
 
 TEST_F(CliTest, ImportWithSaveStoresTheWorkbookOfTheRunningOfficeInPlace)

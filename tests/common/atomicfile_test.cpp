@@ -57,16 +57,25 @@ protected:
 };
 
 // What a replaced file keeps: its permission bits, whatever they are.
-class KeptRightsTest : public AtomicFileTest, public ::testing::WithParamInterface<fs::perms> {};
+struct RightsCase {
+    fs::perms mode;
+};
+
+void PrintTo(const RightsCase& c, std::ostream* out)
+{
+    *out << "mode 0" << std::oct << static_cast<unsigned>(c.mode) << std::dec;
+}
+
+class KeptRightsTest : public AtomicFileTest, public ::testing::WithParamInterface<RightsCase> {};
 
 TEST_P(KeptRightsTest, TheReplacedFileKeepsItsRights)
 {
     const fs::path file = root / "out" / "a.xml";
     Put(file, "old");
-    fs::permissions(file, GetParam());
+    fs::permissions(file, GetParam().mode);
     WriteFileAtomically(file.string(), "new");
     EXPECT_EQ(Read(file), "new");
-    EXPECT_EQ(Rights(file), GetParam());
+    EXPECT_EQ(Rights(file), GetParam().mode);
     EXPECT_EQ(Entries(root / "out"), std::vector<std::string>{"a.xml"});
 }
 
@@ -75,8 +84,9 @@ TEST_P(KeptRightsTest, TheReplacedFileKeepsItsRights)
 INSTANTIATE_TEST_SUITE_P(Modes, KeptRightsTest, ::testing::Values(fs::perms(0666)));
 #else
 INSTANTIATE_TEST_SUITE_P(Modes, KeptRightsTest,
-                         ::testing::Values(fs::perms(0600), fs::perms(0640), fs::perms(0660), fs::perms(0755),
-                                           fs::perms(0200)));
+                         ::testing::Values(RightsCase{fs::perms(0600)}, RightsCase{fs::perms(0640)},
+                                           RightsCase{fs::perms(0660)}, RightsCase{fs::perms(0755)},
+                                           RightsCase{fs::perms(0200)}));
 
 TEST_F(AtomicFileTest, ANewFileGetsTheRightsOfNewFiles)
 {
@@ -93,6 +103,11 @@ struct LinkCase {
     bool relative;
     bool targetExists;
 };
+
+void PrintTo(const LinkCase& c, std::ostream* out)
+{
+    *out << c.name;
+}
 
 class LinkTest : public AtomicFileTest, public ::testing::WithParamInterface<LinkCase> {};
 
@@ -134,6 +149,11 @@ struct RefusalCase {
     const char* path;       // below root
     const char* expected;   // part of the message
 };
+
+void PrintTo(const RefusalCase& c, std::ostream* out)
+{
+    *out << c.name;
+}
 
 class RefusalTest : public AtomicFileTest, public ::testing::WithParamInterface<RefusalCase> {};
 

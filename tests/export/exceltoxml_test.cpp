@@ -4,10 +4,13 @@
 #include "tests/support/fakefrontend.h"
 #include "host/memory/memoryhost.h"
 #include "tests/export/tempfolder.h"
+#include "tests/support/caseprint.h"
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <memory>
+#include <stdexcept>
 #include <tuple>
 #include <string>
 #include <vector>
@@ -171,6 +174,11 @@ struct GapCase {
     int gapRows;
     bool laterRowRead;
 };
+
+void PrintTo(const GapCase& c, std::ostream* out)
+{
+    *out << c.gapRows << " empty rows";
+}
 
 class EmptyRowsTest : public ExportTest, public ::testing::WithParamInterface<GapCase> {};
 
@@ -360,6 +368,11 @@ struct VersionCase {
     int result;
 };
 
+void PrintTo(const VersionCase& c, std::ostream* out)
+{
+    *out << CaseText(c.content) << " for B1 " << CaseText(c.b1);
+}
+
 class VersionTest : public ControlFileTest, public ::testing::WithParamInterface<VersionCase> {};
 
 TEST_P(VersionTest, VersionMustMatchExactly)
@@ -395,6 +408,24 @@ TEST_F(ControlFileTest, AMalformedIndentFailsSilentlyKeepingWhatWasRead)
     EXPECT_EQ(converter.Formats[0].Tag, "Person");
 }
 
+TEST_F(ControlFileTest, AnUnreadableFileIsSkippedSilently)
+{
+    std::filesystem::create_directory(folder.Path() / "dir.ini");
+    EXPECT_EQ(converter.ReadControlFile(folder.File("dir.ini"), "1.00"), 1);
+    EXPECT_TRUE(ui.warnings.empty());
+}
+
+// Only an unusable control file reads as 1; a fault of the program reaches the caller.
+TEST_F(ControlFileTest, AFaultOfTheProgramIsNotTakenForAnUnusableFile)
+{
+    struct FaultyFrontend : FakeFrontend {
+        void Warning(std::string_view, std::string_view) override { throw std::logic_error("fault"); }
+    } faulty;
+    TExcelToXML reader(faulty);
+    folder.Write("c.ini", "[MAIN]\nVERSION=2\n");
+    EXPECT_THROW(reader.ReadControlFile(folder.File("c.ini"), "1.00"), std::logic_error);
+}
+
 TEST_F(ControlFileTest, FormatsAreKeptAcrossReads)
 {
     EXPECT_EQ(Read("[FORMAT]\nRow=1\nDoc=0,x\n", "1.00"), 0);
@@ -420,6 +451,11 @@ struct ConstantCase {
     std::string text;
     std::string result;
 };
+
+void PrintTo(const ConstantCase& c, std::ostream* out)
+{
+    *out << CaseText(c.text);
+}
 
 class ConstantTextTest : public ControlFileTest, public ::testing::WithParamInterface<ConstantCase> {};
 
@@ -461,6 +497,11 @@ struct FailureCase {
     CellValue encoding;
     std::string mapping;
 };
+
+void PrintTo(const FailureCase& c, std::ostream* out)
+{
+    *out << c.name;
+}
 
 class FailingWorkbookTest : public ExportTest, public ::testing::WithParamInterface<FailureCase> {};
 
@@ -541,6 +582,11 @@ struct CharacterCase {
     const char* shown;  // how the message names the character; "" = written
 };
 
+void PrintTo(const CharacterCase& c, std::ostream* out)
+{
+    *out << c.name;
+}
+
 class CharacterTest : public ExportTest,
                       public ::testing::WithParamInterface<std::tuple<CharacterCase, const char*>> {};
 
@@ -587,6 +633,11 @@ struct ControlNameCase {
     std::string a1;  // "@" stands for the scratch folder
     bool accepted;
 };
+
+void PrintTo(const ControlNameCase& c, std::ostream* out)
+{
+    *out << c.name;
+}
 
 class ControlNameTest : public ExportTest, public ::testing::WithParamInterface<ControlNameCase> {};
 
@@ -647,6 +698,11 @@ struct NoColumnCase {
     std::string bytes;  // "-" = no file
 };
 
+void PrintTo(const NoColumnCase& c, std::ostream* out)
+{
+    *out << c.name;
+}
+
 class NoColumnTest : public ExportTest, public ::testing::WithParamInterface<NoColumnCase> {};
 
 TEST_P(NoColumnTest, WarnsNamingTheControlFile)
@@ -675,6 +731,11 @@ struct BrokenConstantCase {
     const char* name;
     std::string line;
 };
+
+void PrintTo(const BrokenConstantCase& c, std::ostream* out)
+{
+    *out << c.name;
+}
 
 class BrokenConstantTest : public ExportTest, public ::testing::WithParamInterface<BrokenConstantCase> {};
 

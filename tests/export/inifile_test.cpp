@@ -77,6 +77,11 @@ struct EncodedFile {
     std::string bytes;
 };
 
+void PrintTo(const EncodedFile& c, std::ostream* out)
+{
+    *out << c.name;
+}
+
 class IniEncodingTest : public ::testing::TestWithParam<EncodedFile> {};
 
 TEST_P(IniEncodingTest, ReadsTheFileInItsEncoding)

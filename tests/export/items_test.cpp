@@ -1,6 +1,7 @@
 #include "export/excelcolitem.h"
 #include "export/formatitem.h"
 #include "common/xmldocument.h"
+#include "tests/support/caseprint.h"
 
 #include <gtest/gtest.h>
 
@@ -14,6 +15,11 @@ struct CommandCase {
     int kind;
     std::string argument;
 };
+
+void PrintTo(const CommandCase& c, std::ostream* out)
+{
+    *out << CaseText(c.text);
+}
 
 class CommandParseTest : public ::testing::TestWithParam<CommandCase> {};
 
@@ -162,6 +168,11 @@ struct FormatCase {
     std::string text;
     std::string result;
 };
+
+void PrintTo(const FormatCase& c, std::ostream* out)
+{
+    *out << c.key << "=" << CaseText(c.value) << " on " << CaseText(c.text);
+}
 
 class FormatApplyTest : public ::testing::TestWithParam<FormatCase> {};
 

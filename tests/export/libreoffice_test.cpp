@@ -99,6 +99,11 @@ struct OfficeCharacterCase {
     const char* shown;
 };
 
+void PrintTo(const OfficeCharacterCase& c, std::ostream* out)
+{
+    *out << c.name;
+}
+
 class OfficeCharacterTest : public LibreOfficeExportTest, public ::testing::WithParamInterface<OfficeCharacterCase> {};
 
 TEST_P(OfficeCharacterTest, FailsAtTheCellThatHoldsIt)

@@ -88,6 +88,11 @@ struct DecodeCase {
     std::string text;
 };
 
+void PrintTo(const DecodeCase& c, std::ostream* out)
+{
+    *out << c.name;
+}
+
 class DecodeTextFileTest : public ::testing::TestWithParam<DecodeCase> {};
 
 TEST_P(DecodeTextFileTest, DetectsTheEncoding)

@@ -1,4 +1,5 @@
 #include "export/textrules.h"
+#include "tests/support/caseprint.h"
 
 #include <gtest/gtest.h>
 
@@ -14,6 +15,11 @@ struct SplitCase {
     std::string token;
     std::string rest;
 };
+
+void PrintTo(const SplitCase& c, std::ostream* out)
+{
+    *out << CaseText(c.text) << " at " << CaseText(c.separator);
+}
 
 class SplitFirstTest : public ::testing::TestWithParam<SplitCase> {};
 
@@ -47,6 +53,11 @@ struct ReplaceCase {
     std::string result;
 };
 
+void PrintTo(const ReplaceCase& c, std::ostream* out)
+{
+    *out << CaseText(c.text) << " " << CaseText(c.from) << " to " << CaseText(c.to);
+}
+
 class ReplaceAllTest : public ::testing::TestWithParam<ReplaceCase> {};
 
 TEST_P(ReplaceAllTest, ReplacesEveryOccurrenceWithoutRescanning)
@@ -67,6 +78,11 @@ struct LayoutCase {
     int encoding;
     std::string result;
 };
+
+void PrintTo(const LayoutCase& c, std::ostream* out)
+{
+    *out << CaseText(c.text) << " encoding " << c.encoding;
+}
 
 class LayoutPassesTest : public ::testing::TestWithParam<LayoutCase> {};
 

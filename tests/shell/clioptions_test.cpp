@@ -1,10 +1,14 @@
 #include "shell/clifrontend.h"
 #include "shell/clioptions.h"
+#include "tests/support/caseprint.h"
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <map>
 #include <optional>
+#include <regex>
+#include <set>
 #include <sstream>
 
 namespace {
@@ -52,6 +56,116 @@ TEST(CliOptionsTest, HelpWins)
     EXPECT_NE(std::string(CliHelpText).find("--save-as DIR"), std::string::npos);
 }
 
+// Option name -> value placeholder ("" for a switch), as --help writes them.
+using HelpOptions = std::map<std::string, std::string>;
+
+HelpOptions OptionsIn(const std::string& text, const std::regex& pattern)
+{
+    HelpOptions found;
+    for (std::sregex_iterator it(text.begin(), text.end(), pattern), end; it != end; ++it)
+        found[(*it)[1].str()] = (*it)[2].str();
+    return found;
+}
+
+const std::regex OptionWithValue("(--[a-z-]+)(?: ([A-Z][A-Za-z.]*))?");
+
+// The options of one usage line of --help, "korvex-cli export [--data-folder DIR] ...",
+// with the indented lines that carry it on.
+HelpOptions UsageOptions(const std::string& command)
+{
+    std::istringstream help(CliHelpText);
+    std::string usage;
+    for (std::string line; std::getline(help, line);) {
+        if (line.rfind("  korvex-cli " + command + " ", 0) == 0)
+            usage = line;
+        else if (!usage.empty() && std::regex_search(line, std::regex("^ +\\[")))
+            usage += line;
+        else if (!usage.empty())
+            break;
+    }
+    if (usage.empty())
+        ADD_FAILURE() << "no usage line for " << command;
+    return OptionsIn(usage, OptionWithValue);
+}
+
+// The options --help describes: the lines that start with an option.
+HelpOptions DescribedOptions()
+{
+    return OptionsIn(CliHelpText, std::regex("(?:^|\\n)(--[a-z-]+)(?: ([A-Z][A-Za-z.]*))? "));
+}
+
+Args WithValue(Args args, const std::string& name, const std::string& value)
+{
+    args.push_back(name);
+    if (!value.empty())
+        args.push_back(name == "--workbook" ? "1" : "x");
+    return args;
+}
+
+bool Parses(const Args& args)
+{
+    try {
+        ParseCliOptions(args);
+        return true;
+    } catch (const CliUsageError&) {
+        return false;
+    }
+}
+
+// Whether some command line with this option parses: the option alone, or beside one
+// other option of the usage line (an option may need a companion, none may need two).
+bool Accepted(const std::string& command, const std::string& name, const std::string& value,
+              const HelpOptions& usage)
+{
+    const Args tail = command == "import" ? Args{"data.xml"} : Args{};
+    Args alone = WithValue({command}, name, value);
+    alone.insert(alone.end(), tail.begin(), tail.end());
+    if (Parses(alone))
+        return true;
+    for (const auto& [other, otherValue] : usage) {
+        Args pair = WithValue(WithValue({command}, name, value), other, otherValue);
+        pair.insert(pair.end(), tail.begin(), tail.end());
+        if (other != name && Parses(pair))
+            return true;
+    }
+    return false;
+}
+
+TEST(CliOptionsTest, HelpListsExactlyTheOptionsTheParserAccepts)
+{
+    const HelpOptions forExport = UsageOptions("export");
+    const HelpOptions forImport = UsageOptions("import");
+    const HelpOptions forCheck = UsageOptions("check");
+    HelpOptions all = forExport;
+    all.insert(forImport.begin(), forImport.end());
+    all.insert(forCheck.begin(), forCheck.end());
+
+    for (const auto& [command, usage] :
+         {std::pair{std::string("export"), forExport}, {"import", forImport}, {"check", forCheck}}) {
+        // Every option of either usage line: accepted where its line lists it, refused elsewhere.
+        for (const auto& [name, value] : all)
+            EXPECT_EQ(Accepted(command, name, value, usage), usage.count(name) != 0) << command << " " << name;
+        // A value placeholder in the usage line means the parser wants a value.
+        for (const auto& [name, value] : usage) {
+            if (!value.empty()) {
+                EXPECT_THROW(ParseCliOptions({command, name}), CliUsageError) << command << " " << name;
+            }
+        }
+    }
+    // Every option the parser knows is on the usage lines, with the same placeholder.
+    HelpOptions known;
+    for (const CliOptionInfo& option : CliOptionTable) {
+        known[option.name] = option.value ? option.value : "";
+        EXPECT_EQ(forExport.count(option.name) != 0, option.forExport) << option.name;
+        EXPECT_EQ(forImport.count(option.name) != 0, option.forImport) << option.name;
+        EXPECT_EQ(forCheck.count(option.name) != 0, option.forCheck) << option.name;
+    }
+    EXPECT_EQ(all, known);
+    // And each one has its description, as --help itself has.
+    all["--help"] = "";
+    EXPECT_EQ(DescribedOptions(), all);
+}
+
 TEST(CliOptionsTest, RejectsWhatCannotRun)
 {
     const Args bad[] = {
@@ -91,6 +205,11 @@ struct OutputCase {
     std::optional<std::string> expected;  // with "/"; the platform's separators are compared
 };
 
+void PrintTo(const OutputCase& c, std::ostream* out)
+{
+    *out << CaseText(c.proposed) << " in " << CaseText(c.outputDir);
+}
+
 class OutputPathTest : public ::testing::TestWithParam<OutputCase> {};
 
 TEST_P(OutputPathTest, FollowsTheWorkbookOrStaysInsideTheOutputFolder)
@@ -124,6 +243,11 @@ struct PlanCase {
     std::vector<std::pair<std::string, std::string>> proposed;
     const char* reason;  // part of the warning; "" = accepted
 };
+
+void PrintTo(const PlanCase& c, std::ostream* out)
+{
+    *out << c.name;
+}
 
 class OutputPlanTest : public ::testing::TestWithParam<PlanCase> {};
 

@@ -72,11 +72,20 @@ private slots:
 
     void dataFolderFallsBackToTheCommonFolder()
     {
-        QTemporaryDir user, common;
-        QCOMPARE(DataFolderFor(user.path(), common.path()), common.path() + "/valmoro/Korvex/");
+        QTemporaryDir user, desktop, local, system;
+        const QStringList common = {desktop.path(), local.path() + "/", system.path()};
+        // Nothing exists: the first system-wide folder is named, untested.
+        QCOMPARE(DataFolderFor(user.path(), common), desktop.path() + "/valmoro/Korvex/");
+        QCOMPARE(DataFolderFor(user.path(), {}), QStringLiteral("/usr/local/share/valmoro/Korvex/"));
+        // The first system-wide folder that holds the files, not merely the first one.
+        QVERIFY(QDir(system.path()).mkpath("valmoro/Korvex"));
+        QCOMPARE(DataFolderFor(user.path(), common), system.path() + "/valmoro/Korvex/");
+        QVERIFY(QDir(local.path()).mkpath("valmoro/Korvex"));
+        QCOMPARE(DataFolderFor(user.path(), common), local.path() + "/valmoro/Korvex/");
+        // The per-user folder wins once it exists.
         QVERIFY(QDir(user.path()).mkpath("valmoro/Korvex"));
-        QCOMPARE(DataFolderFor(user.path(), common.path()), user.path() + "/valmoro/Korvex/");
-        QCOMPARE(DataFolderFor(user.path() + "/", "/nowhere"), user.path() + "/valmoro/Korvex/");
+        QCOMPARE(DataFolderFor(user.path(), common), user.path() + "/valmoro/Korvex/");
+        QCOMPARE(DataFolderFor(user.path() + "/", {"/nowhere"}), user.path() + "/valmoro/Korvex/");
     }
 
     void exportWithoutApplicationWarnsWithTheCaption()

@@ -2,6 +2,7 @@
 #include "library/languages/libraryerror.h"
 #include "library/arithmetic/plainnumber.h"
 #include "tests/library/languages/scopedlanguage.h"
+#include "tests/support/caseprint.h"
 
 #include <gtest/gtest.h>
 
@@ -14,6 +15,11 @@ struct Evaluated {
     const char* expression;
     float value;
 };
+
+void PrintTo(const Evaluated& c, std::ostream* out)
+{
+    *out << CaseText(c.expression);
+}
 
 class Evaluates : public testing::TestWithParam<Evaluated> {};
 
@@ -141,6 +147,11 @@ struct PlainNumber {
     const char* text;
     std::optional<float> value;
 };
+
+void PrintTo(const PlainNumber& c, std::ostream* out)
+{
+    *out << CaseText(c.text);
+}
 
 class ReadsPlainNumber : public testing::TestWithParam<PlainNumber> {};
 

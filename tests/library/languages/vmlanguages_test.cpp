@@ -1,6 +1,7 @@
 #include "library/languages/vmlanguages.h"
 #include "library/listheader/listheaderformat.h"
 #include "tests/library/languages/scopedlanguage.h"
+#include "tests/support/caseprint.h"
 
 #include <gtest/gtest.h>
 
@@ -43,6 +44,11 @@ struct Expansion {
     const char* text;
     const char* expanded;
 };
+
+void PrintTo(const Expansion& c, std::ostream* out)
+{
+    *out << CaseText(c.text);
+}
 
 class ExpandsPlaceholders : public testing::TestWithParam<Expansion> {};
 

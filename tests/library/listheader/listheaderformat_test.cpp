@@ -1,4 +1,5 @@
 #include "library/listheader/listheaderformat.h"
+#include "tests/support/caseprint.h"
 
 #include <gtest/gtest.h>
 
@@ -51,6 +52,11 @@ struct FormatCase {
     std::size_t used;
 };
 
+void PrintTo(const FormatCase& c, std::ostream* out)
+{
+    *out << CaseText(c.text);
+}
+
 class ParsesFormat : public testing::TestWithParam<FormatCase> {};
 
 TEST_P(ParsesFormat, IntoTheValueSettings)
@@ -91,6 +97,11 @@ struct FlagCase {
     bool visible;
     std::size_t used;
 };
+
+void PrintTo(const FlagCase& c, std::ostream* out)
+{
+    *out << CaseText(c.text) << " mask " << c.mask;
+}
 
 class ParsesModuleFlags : public testing::TestWithParam<FlagCase> {
 protected:

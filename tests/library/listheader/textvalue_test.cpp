@@ -1,6 +1,7 @@
 #include "library/listheader/textvalue.h"
 #include "library/languages/libraryerror.h"
 #include "tests/library/languages/scopedlanguage.h"
+#include "tests/support/caseprint.h"
 
 #include <gtest/gtest.h>
 
@@ -15,6 +16,11 @@ struct Accepted {
     bool emptyIsZero;
     float value;
 };
+
+void PrintTo(const Accepted& c, std::ostream* out)
+{
+    *out << CaseText(c.text) << " mode " << c.mode << (c.emptyIsZero ? " empty=0" : "") << " is " << c.value;
+}
 
 class AcceptsValue : public testing::TestWithParam<Accepted> {};
 
@@ -44,6 +50,11 @@ struct Rejected {
     int mode;
     const char* shown;  // the text as the message carries it
 };
+
+void PrintTo(const Rejected& c, std::ostream* out)
+{
+    *out << CaseText(c.text) << " mode " << c.mode;
+}
 
 class RejectsValue : public testing::TestWithParam<Rejected> {};
 
