@@ -11,7 +11,15 @@
 #include <memory>
 #include <system_error>
 
-#ifndef _WIN32
+#ifdef _WIN32
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#ifndef WIN32_LEAN_AND_MEAN
+#define WIN32_LEAN_AND_MEAN
+#endif
+#include <windows.h>
+#else
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -41,7 +49,7 @@ std::string UniqueSuffix()
     static std::atomic<unsigned> counter{0};
     auto ticks = std::chrono::steady_clock::now().time_since_epoch().count();
 #ifdef _WIN32
-    const unsigned long long process = 0;
+    const unsigned long long process = GetCurrentProcessId();
 #else
     const unsigned long long process = static_cast<unsigned long long>(::getpid());
 #endif
@@ -174,10 +182,16 @@ void AtomicFile::Commit()
         if (::chown(temp_.c_str(), owner.st_uid, owner.st_gid) != 0)
             (void)!::chown(temp_.c_str(), static_cast<uid_t>(-1), owner.st_gid);
     }
-#endif
     fs::rename(temp_, target_, error);
     if (error)
         Fail(error.message());
+#else
+    // Windows keeps no owner or group to carry over; the read-only bit is all that
+    // fs::permissions sets there, and a read-only file was refused already. The rename
+    // replaces the file in one step and reaches the disk before it returns.
+    if (!MoveFileExW(temp_.c_str(), target_.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+        Fail(std::error_code(static_cast<int>(GetLastError()), std::system_category()).message());
+#endif
     temp_.clear();
 }
 

@@ -1,6 +1,7 @@
 #include "common/xmldocument.h"
 
 #include "common/messages.h"
+#include "common/pathtext.h"
 
 #include "common/pathtext.h"
 
@@ -9,6 +10,9 @@
 #include <libxml/xmlerror.h>
 #include <libxml/xmlreader.h>
 #include <libxml/xmlsave.h>
+#ifdef _WIN32
+#include "common/xmlcodepages.h"
+#endif
 
 #include <algorithm>
 #include <filesystem>
@@ -198,11 +202,12 @@ private:
 // libxml2's "failed to load external entity".
 void CheckReadable(const std::string& path)
 {
+    const std::filesystem::path file = PathFromUtf8(path);
     std::error_code error;
-    auto status = std::filesystem::status(path, error);
+    auto status = std::filesystem::status(file, error);
     if (!std::filesystem::exists(status))
         throw XmlError(Msg::XmlNotFound + path);
-    if (std::filesystem::is_directory(status) || !std::ifstream(path, std::ios::binary))
+    if (std::filesystem::is_directory(status) || !std::ifstream(file, std::ios::binary))
         throw XmlError(Msg::XmlNotReadable + path);
 }
 
@@ -255,6 +260,9 @@ bool IsTextOnly(xmlDoc* doc, const xmlNode* node, int depth)
 TXMLDocument::TXMLDocument()
 {
     xmlInitParser();
+#ifdef _WIN32
+    RegisterWindowsCodePages();
+#endif
 }
 
 TXMLDocument::~TXMLDocument() = default;
@@ -285,6 +293,10 @@ void TXMLDocument::Load(xmlDoc* doc, const std::string& name, const std::string&
         doc_.reset();
         throw XmlError(Msg::MalformedXml + name + Msg::NoRootElement);
     }
+    // Later messages name the file as the user gave it: libxml2 on Windows keeps a
+    // "file:/C:/..." URI of a full path instead.
+    xmlFree(const_cast<xmlChar*>(doc->URL));
+    doc->URL = xmlStrdup(X(name));
 }
 
 void TXMLDocument::LoadFromFile(const std::string& path)

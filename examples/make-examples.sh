@@ -2,11 +2,15 @@
 # Regenerates the example workbooks: peldak.xlsx (export, UTF-8 output),
 # peldak-latin2.xlsx (export, ISO-8859-2 output), szamlak-munkafuzet.xlsx (export of
 # invoices, one row per invoice line, into the shape of szamlak.xml) and
-# import-munkafuzet.xlsx (import target). Each is written as flat OpenDocument text here and converted by LibreOffice.
+# import-munkafuzet.xlsx (import target).
+# Each is written as flat OpenDocument text here and converted by LibreOffice.
+# With --fods DIR only the flat OpenDocument files are written, into DIR (for tests on
+# machines without LibreOffice).
 set -eu
 here=$(cd "$(dirname "$0")" && pwd)
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT INT TERM
+tmp=$(mktemp -d)
+trap 'rm -rf "$tmp"' EXIT INT TERM
+work=$tmp
 
 # Cells of a row: s TEXT (text cell), n NUMBER (number cell), e (empty cell).
 escape() { printf '%s' "$1" | sed 's/&/\&amp;/g; s/</\&lt;/g; s/>/\&gt;/g'; }
@@ -97,10 +101,14 @@ convert() {  # convert NAME: $work/NAME.fods -> $here/NAME.xlsx
     mv "$work/$1.xlsx" "$here/$1.xlsx"
 }
 
+if [ "${1:-}" = "--fods" ]; then
+    work=$(cd "$2" && pwd)
+fi
 export_workbook 0 nyilvantartas.xml > "$work/peldak.fods"
 export_workbook 1 nyilvantartas-latin2.xml > "$work/peldak-latin2.fods"
 invoice_workbook > "$work/szamlak-munkafuzet.fods"
 import_workbook > "$work/import-munkafuzet.fods"
+[ "${1:-}" = "--fods" ] && exit 0
 for name in peldak peldak-latin2 szamlak-munkafuzet import-munkafuzet; do
     convert "$name"
 done

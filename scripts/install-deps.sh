@@ -11,6 +11,8 @@ $SUDO apt-get install -y -qq --no-install-recommends \
     libreoffice-calc-nogui libreoffice-dev \
     xvfb xauth imagemagick xdotool fonts-dejavu-core \
     clang libclang-rt-14-dev \
-    g++-mingw-w64-x86-64-posix \
+    g++-mingw-w64-x86-64-posix googletest wine64 wine dpkg-dev \
     libmuparser-dev libexpat1-dev \
     >/dev/null
+# The Windows build compiles libxml2 from Debian's own source package.
+"$(dirname "$0")/fetch-windows-sources.sh"

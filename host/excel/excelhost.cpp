@@ -1,5 +1,7 @@
 #include "host/excel/excelhost.h"
 
+#include "common/pathtext.h"
+
 #ifndef NOMINMAX
 #define NOMINMAX
 #endif
@@ -9,6 +11,8 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <filesystem>
+#include <set>
 #include <string>
 #include <utility>
 #include <vector>
@@ -155,6 +159,7 @@ public:
         : object_(std::exchange(other.object_, nullptr))
     {
     }
+    bool Held() const { return object_ != nullptr; }
     Dispatch& operator=(Dispatch other) noexcept
     {
         std::swap(object_, other.object_);
@@ -581,22 +586,208 @@ private:
     std::shared_ptr<ExcelSession> session_;
 };
 
+namespace fs = std::filesystem;
+
+Dispatch WorkbookAt(const Dispatch& application, int position)
+{
+    std::vector<Variant> index;
+    index.push_back(Variant::Int(position));
+    return application.Object(L"Workbooks").Object(L"Item", std::move(index));
+}
+
+// A copy written next to its target and moved over it: the old file stays whole until
+// the new one is complete.
+void SaveCopyAtomically(const Dispatch& workbook, const fs::path& target)
+{
+    fs::path temp = target.parent_path() / fs::path(L".~" + std::to_wstring(GetCurrentProcessId()) + L"-" +
+                                                    target.filename().wstring());
+    std::vector<Variant> name;
+    name.push_back(Variant::Text(Utf8FromPath(temp)));
+    try {
+        workbook.Invoke(L"SaveCopyAs", DISPATCH_METHOD, std::move(name));
+    } catch (const HostError& error) {
+        DeleteFileW(temp.c_str());
+        throw HostError("A munkafüzet nem menthető: " + Utf8FromPath(target) + " (" + error.what() + ")");
+    }
+    if (!MoveFileExW(temp.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+        DWORD code = GetLastError();
+        DeleteFileW(temp.c_str());
+        throw HostError("A munkafüzet nem menthető: " + Utf8FromPath(target) + " (" + HresultText(HRESULT_FROM_WIN32(code)) + ")");
+    }
+}
+
+std::vector<std::string> StoreWorkbooksOf(const Dispatch& application, const std::vector<int>& positions,
+                                          const std::string& saveAsDir, bool force)
+{
+    const int count = IntegerOf(Count(application.Object(L"Workbooks")), "Workbooks.Count");
+    std::vector<int> chosen = positions;
+    if (chosen.empty()) {
+        for (int position = 1; position <= count; ++position)
+            chosen.push_back(position);
+    }
+    // Which file each chosen workbook goes to, all settled before anything is stored.
+    std::vector<std::pair<int, fs::path>> plan;
+    std::set<std::wstring> targets;
+    for (int position : chosen) {
+        if (position < 1 || position > count)
+            throw HostError("Nincs " + std::to_string(position) + ". munkafüzet");
+        std::string name = TextOf(WorkbookAt(application, position).Get(L"FullName"), "FullName");
+        fs::path source = PathFromUtf8(name);
+        if (!source.is_absolute())
+            throw HostError("A munkafüzetnek nincs fájlja, nem menthető: " + name);
+        fs::path target = saveAsDir.empty() ? source : fs::absolute(PathFromUtf8(saveAsDir)) / source.filename();
+        target = target.lexically_normal();
+        // Windows file names ignore letter case.
+        std::wstring key = target.wstring();
+        CharUpperBuffW(key.data(), static_cast<DWORD>(key.size()));
+        if (!targets.insert(key).second)
+            throw HostError("Két munkafüzet ugyanabba a fájlba kerülne: " + Utf8FromPath(target));
+        plan.emplace_back(position, std::move(target));
+    }
+    // A copy does not replace a file that is there already. In place, Excel's own Save
+    // holds the file: another user's copy opens read-only and its Save fails by itself.
+    if (!force && !saveAsDir.empty()) {
+        for (const auto& [position, target] : plan) {
+            std::error_code error;
+            if (fs::exists(fs::symlink_status(target, error)))
+                throw HostError("A fájl már létezik, Korvex nem írja felül (--force: mégis): " + Utf8FromPath(target) +
+                                " (munkafüzet: " + std::to_string(position) + ".)");
+        }
+    }
+    std::vector<std::string> written;
+    for (const auto& [position, target] : plan) {
+        Dispatch workbook = WorkbookAt(application, position);
+        if (saveAsDir.empty()) {
+            try {
+                workbook.Invoke(L"Save", DISPATCH_METHOD);
+            } catch (const HostError& error) {
+                throw HostError("A munkafüzet nem menthető: " + Utf8FromPath(target) + " (" + error.what() + ")");
+            }
+        } else {
+            SaveCopyAtomically(workbook, target);
+        }
+        written.push_back(Utf8FromPath(target));
+    }
+    return written;
+}
+
+// The running Excel's application object, or none.
+Dispatch RunningExcel()
+{
+    CLSID excel{};
+    if (FAILED(CLSIDFromProgID(L"Excel.Application", &excel)))
+        return {};  // Excel is not installed
+    IUnknown* running = nullptr;
+    if (FAILED(GetActiveObject(excel, nullptr, &running)) || !running)
+        return {};  // installed, but not running
+    IDispatch* application = nullptr;
+    HRESULT hr = running->QueryInterface(IID_IDispatch, reinterpret_cast<void**>(&application));
+    running->Release();
+    if (FAILED(hr) || !application)
+        return {};
+    return Dispatch(application);
+}
+
 }  // namespace
 
 std::shared_ptr<HostBackend> ConnectExcel()
 {
     auto session = std::make_shared<ExcelSession>();
-    CLSID excel{};
-    if (FAILED(CLSIDFromProgID(L"Excel.Application", &excel)))
-        return nullptr;  // Excel is not installed
-    IUnknown* running = nullptr;
-    if (FAILED(GetActiveObject(excel, nullptr, &running)) || !running)
-        return nullptr;  // installed, but not running
-    IDispatch* application = nullptr;
-    HRESULT hr = running->QueryInterface(IID_IDispatch, reinterpret_cast<void**>(&application));
-    running->Release();
-    if (FAILED(hr) || !application)
+    session->application = RunningExcel();
+    if (!session->application.Held())
         return nullptr;
-    session->application = Dispatch(application);
     return std::make_shared<ExcelHost>(session);
+}
+
+std::vector<std::string> StoreExcelWorkbooks(const std::vector<int>& positions, const std::string& saveAsDir,
+                                             bool force)
+{
+    ComApartment apartment;
+    Dispatch application = RunningExcel();
+    if (!application.Held())
+        throw HostError("Az Excel nem érhető el");
+    return StoreWorkbooksOf(application, positions, saveAsDir, force);
+}
+
+struct PrivateExcel::Impl {
+    std::shared_ptr<ExcelSession> session = std::make_shared<ExcelSession>();
+};
+
+PrivateExcel::PrivateExcel()
+    : impl_(std::make_unique<Impl>())
+{
+    CLSID excel{};
+    HRESULT hr = CLSIDFromProgID(L"Excel.Application", &excel);
+    if (FAILED(hr))
+        throw HostError("Az Excel nincs telepítve (" + HresultText(hr) + ")");
+    IDispatch* application = nullptr;
+    hr = CoCreateInstance(excel, nullptr, CLSCTX_LOCAL_SERVER, IID_IDispatch, reinterpret_cast<void**>(&application));
+    if (FAILED(hr) || !application)
+        throw HostError("Az Excel nem indítható el (" + HresultText(hr) + ")");
+    impl_->session->application = Dispatch(application);
+    try {
+        // A fresh instance is invisible already; said explicitly, as it must stay so.
+        impl_->session->application.Put(L"Visible", Variant::Bool(false));
+        impl_->session->application.Put(L"DisplayAlerts", Variant::Bool(false));
+    } catch (const HostError&) {
+        Quit();
+        throw;
+    }
+}
+
+PrivateExcel::~PrivateExcel()
+{
+    Quit();
+}
+
+void PrivateExcel::Open(const std::string& file)
+{
+    std::error_code error;
+    fs::path full = fs::absolute(PathFromUtf8(file), error);
+    std::vector<Variant> arguments;
+    arguments.push_back(Variant::Text(Utf8FromPath(error ? PathFromUtf8(file) : full.lexically_normal())));
+    arguments.push_back(Variant::Int(0));  // UpdateLinks: none
+    try {
+        impl_->session->application.Object(L"Workbooks").Invoke(L"Open", DISPATCH_METHOD, std::move(arguments));
+    } catch (const HostError& failure) {
+        throw HostError("A fájl nem nyitható meg: " + file + " (" + failure.what() + ")");
+    }
+}
+
+std::shared_ptr<HostBackend> PrivateExcel::Connect() const
+{
+    if (!impl_->session->application.Held())
+        return nullptr;
+    return std::make_shared<ExcelHost>(impl_->session);
+}
+
+std::vector<std::string> PrivateExcel::Store(const std::vector<int>& positions, const std::string& saveAsDir,
+                                             bool force)
+{
+    return StoreWorkbooksOf(impl_->session->application, positions, saveAsDir, force);
+}
+
+void PrivateExcel::Quit() noexcept
+{
+    Dispatch& application = impl_->session->application;
+    if (!application.Held())
+        return;
+    try {
+        Dispatch books = application.Object(L"Workbooks");
+        for (int left = IntegerOf(Count(books), "Workbooks.Count"); left > 0; --left) {
+            std::vector<Variant> index;
+            index.push_back(Variant::Int(left));
+            std::vector<Variant> noSave;
+            noSave.push_back(Variant::Bool(false));  // SaveChanges
+            books.Object(L"Item", std::move(index)).Invoke(L"Close", DISPATCH_METHOD, std::move(noSave));
+        }
+    } catch (const HostError&) {
+        // Quit below ends it anyway; DisplayAlerts is off, so nothing asks.
+    }
+    try {
+        application.Invoke(L"Quit", DISPATCH_METHOD);
+    } catch (const HostError&) {
+        // Gone already.
+    }
+    application = Dispatch();
 }

@@ -8,9 +8,12 @@
 #include <iterator>
 #include <random>
 #include <string>
+#include <vector>
+
+#ifndef _WIN32
 #include <sys/stat.h>
 #include <unistd.h>
-#include <vector>
+#endif
 
 namespace fs = std::filesystem;
 
@@ -76,6 +79,10 @@ TEST_P(KeptRightsTest, TheReplacedFileKeepsItsRights)
     EXPECT_EQ(Entries(root / "out"), std::vector<std::string>{"a.xml"});
 }
 
+#ifdef _WIN32
+// Windows keeps only a read-only mark (a writable file shows as 0666).
+INSTANTIATE_TEST_SUITE_P(Modes, KeptRightsTest, ::testing::Values(fs::perms(0666)));
+#else
 INSTANTIATE_TEST_SUITE_P(Modes, KeptRightsTest,
                          ::testing::Values(RightsCase{fs::perms(0600)}, RightsCase{fs::perms(0640)},
                                            RightsCase{fs::perms(0660)}, RightsCase{fs::perms(0755)},
@@ -134,6 +141,7 @@ INSTANTIATE_TEST_SUITE_P(Links, LinkTest,
                          ::testing::Values(LinkCase{"Absolute", false, true}, LinkCase{"Relative", true, true},
                                            LinkCase{"Dangling", false, false}),
                          [](const auto& info) { return std::string(info.param.name); });
+#endif
 
 // Refusals: the old file stays as it was and nothing is left behind.
 struct RefusalCase {
@@ -155,7 +163,9 @@ TEST_P(RefusalTest, RefusesAndLeavesEverythingAsItWas)
     Put(root / "out" / "readonly.xml", "old");
     fs::permissions(root / "out" / "readonly.xml", fs::perms(0444));
     fs::create_directory(root / "out" / "folder.xml");
+#ifndef _WIN32
     fs::create_symlink(root / "out" / "readonly.xml", root / "out" / "link.xml");
+#endif
     const std::vector<std::string> before = Entries(root / "out");
 
     const std::string path = (root / c.path).string();
@@ -170,13 +180,17 @@ TEST_P(RefusalTest, RefusesAndLeavesEverythingAsItWas)
     EXPECT_EQ(Entries(root / "out"), before);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Cases, RefusalTest,
-    ::testing::Values(RefusalCase{"ReadOnlyFile", "out/readonly.xml", "írásvédett"},
-                      RefusalCase{"LinkToAReadOnlyFile", "out/link.xml", "írásvédett"},
-                      RefusalCase{"AFolderInItsPlace", "out/folder.xml", "mappa"},
-                      RefusalCase{"AMissingFolder", "out/missing/a.xml", "nem létezik"}),
-    [](const auto& info) { return std::string(info.param.name); });
+const RefusalCase Refusals[] = {
+    {"ReadOnlyFile", "out/readonly.xml", "írásvédett"},
+#ifndef _WIN32
+    {"LinkToAReadOnlyFile", "out/link.xml", "írásvédett"},
+#endif
+    {"AFolderInItsPlace", "out/folder.xml", "mappa"},
+    {"AMissingFolder", "out/missing/a.xml", "nem létezik"},
+};
+
+INSTANTIATE_TEST_SUITE_P(Cases, RefusalTest, ::testing::ValuesIn(Refusals),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(AtomicFileTest, WithoutCommitTheOldFileStaysAndTheTemporaryFileGoes)
 {
@@ -191,6 +205,7 @@ TEST_F(AtomicFileTest, WithoutCommitTheOldFileStaysAndTheTemporaryFileGoes)
     EXPECT_EQ(Entries(root / "out"), std::vector<std::string>{"a.xml"});
 }
 
+#ifndef _WIN32
 TEST_F(AtomicFileTest, TheOwnerIsKeptWhereTheProcessMaySetIt)
 {
     if (::geteuid() != 0)
@@ -204,5 +219,6 @@ TEST_F(AtomicFileTest, TheOwnerIsKeptWhereTheProcessMaySetIt)
     EXPECT_EQ(info.st_uid, 4321u);
     EXPECT_EQ(info.st_gid, 4322u);
 }
+#endif
 
 }  // namespace

@@ -3,6 +3,7 @@
 // that is killed is in officedeath_test.cpp.
 
 #include "shell/commanddrivers.h"
+#include "tests/support/environment.h"
 #include "tests/support/fakefrontend.h"
 #include "host/memory/memoryhost.h"
 #include "host/buffering/readahead.h"
@@ -89,14 +90,14 @@ TEST_F(HostLossTest, AWorkbookClosedWhileItsRowsAreReadLeavesTheEarlierFileAlone
 
 TEST_F(HostLossTest, UnbufferedTheSameHappens)
 {
-    ::setenv("KORVEX_HOST_UNBUFFERED", "1", 1);
+    SetEnvironment("KORVEX_HOST_UNBUFFERED", "1");
     folder.Write("out.xml", "earlier");
     ui.atRow = "10";
     ui.action = [this] { host->CloseWorkbook(book); };
 
     Export();
 
-    ::unsetenv("KORVEX_HOST_UNBUFFERED");
+    UnsetEnvironment("KORVEX_HOST_UNBUFFERED");
     ASSERT_EQ(ui.failedWorkbooks.size(), 1u);
     EXPECT_EQ(folder.Read("out.xml"), "earlier");
 }

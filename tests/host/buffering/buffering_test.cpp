@@ -1,6 +1,7 @@
 // Reading ahead and writing behind on the in-memory host: the same results as cell by
 // cell, in few calls. Every comparison runs once with KORVEX_HOST_UNBUFFERED=1.
 #include "tests/import/importfixture.h"
+#include "tests/support/environment.h"
 #include "host/buffering/writebehind.h"
 
 #include <gtest/gtest.h>
@@ -22,9 +23,9 @@ public:
     explicit Unbuffered(bool on = true)
     {
         if (on)
-            ::setenv("KORVEX_HOST_UNBUFFERED", "1", 1);
+            SetEnvironment("KORVEX_HOST_UNBUFFERED", "1");
     }
-    ~Unbuffered() { ::unsetenv("KORVEX_HOST_UNBUFFERED"); }
+    ~Unbuffered() { UnsetEnvironment("KORVEX_HOST_UNBUFFERED"); }
     Unbuffered(const Unbuffered&) = delete;
     Unbuffered& operator=(const Unbuffered&) = delete;
 };
