@@ -2,7 +2,7 @@
 # korvex-cli.exe under Wine, end to end: the help, the warning without Excel, and the
 # bundled examples exported and imported through the automation double of Excel, both
 # on the running "Excel" and on a private one (--open). The exported files must equal
-# the Linux run's byte for byte (tests/cli/expected; only the run's date differs).
+# the Linux run's byte for byte (examples/expected; only the run's date differs).
 # Usage: tests/windows/cli-windows.sh KORVEX-CLI.EXE BUILD_DIR SOURCE_DIR
 # (WINEPREFIX set; run by scripts/test-windows.sh)
 set -eu
@@ -11,7 +11,7 @@ cli=$1
 build=$2
 src=$3
 double="$build/tests/host/excel/excel_double.exe"
-expected="$src/tests/cli/expected"
+expected="$src/examples/expected"
 work=$(mktemp -d)
 trap 'wine "$double" quit >/dev/null 2>&1 || true; rm -rf "$work"' EXIT INT TERM
 
