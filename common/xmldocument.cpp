@@ -596,5 +596,11 @@ TXMLDocument::Node TXMLStreamReader::Next()
     xmlNode* node = xmlTextReaderExpand(reader);
     if (!node)
         throw XmlError(errors.Text(path_));
+    // Messages name the file as the user gave it, as a loaded document does (libxml2
+    // on Windows keeps a "file:/C:/..." URI instead).
+    if (node->doc && (!node->doc->URL || path_ != reinterpret_cast<const char*>(node->doc->URL))) {
+        xmlFree(const_cast<xmlChar*>(node->doc->URL));
+        node->doc->URL = xmlStrdup(reinterpret_cast<const xmlChar*>(path_.c_str()));
+    }
     return node;
 }

@@ -1,6 +1,7 @@
 // The export measured against the XML Schema its workbook names: problems traced back
 // to the data sheet and row that produced them, and nothing saved unless the user says so.
 
+#include "common/pathtext.h"
 #include "export/exceltoxml.h"
 #include "export/schemacheck.h"
 #include "common/xmlschema.h"
@@ -189,7 +190,8 @@ TEST_F(SchemaExportTest, ASchemaOutsideTheDataFolderFailsTheWorkbook)
 TEST(SchemaPath, StaysInsideTheDataFolder)
 {
     EXPECT_EQ(ResolveSchemaPath("/data/", "a.xsd"), "/data/a.xsd");
-    EXPECT_EQ(ResolveSchemaPath("/data/", "sub/./a.xsd"), "/data/sub/a.xsd");
+    // Compared as paths: Windows joins with its own separator.
+    EXPECT_EQ(PathFromUtf8(ResolveSchemaPath("/data/", "sub/./a.xsd")), PathFromUtf8("/data/sub/a.xsd"));
     for (std::string name : {"../a.xsd", "/etc/a.xsd", "sub/../../a.xsd", ""})
         EXPECT_THROW(ResolveSchemaPath("/data/", name), std::runtime_error) << name;
 }

@@ -375,9 +375,11 @@ TEST_F(ExcelHostTest, ClosedWorkbookFails)
         ADD_FAILURE() << "a cell of a closed workbook was read";
     } catch (const HostError& error) {
         EXPECT_EQ(std::string(error.what()),
-                  "A munkalap már nem érhető el (a munkafüzetet bezárták, vagy a táblázatkezelő leállt): book Lap");
+                  "A munkalap már nem érhető el (a munkafüzetet bezárták, vagy a táblázatkezelő leállt): book Lap, "
+                  "a(z) A1 cella olvasása közben");
     }
-    EXPECT_EQ(warnings.shown, (std::vector<std::string>{"Hibás cella!|book Lap A1"}));
+    // The cell is not at fault: no "Hibás cella!" for it.
+    EXPECT_TRUE(warnings.shown.empty());
     EXPECT_THROW(host->SheetCount(1), HostError);
     EXPECT_THROW(host->WorkbookFullName(1), HostError);
     EXPECT_EQ(app.GetSheetCount(1), 0);
