@@ -98,7 +98,9 @@ TEST_F(ExcelSheetTest, LettersAndRowReadLikeTheWholeName)
     const std::pair<const char*, int> cases[] = {{"B", 12}, {"b", 12}, {"AA", 3}, {"ba", 1}, {"A", 12}, {"A1", 2},
                                                  {"ABC", 5}, {"1", 5}, {"1A", 5}, {"", 12}, {"B", 0}, {"Zz", 9},
                                                  {"[", 3}, {"C", 7}};
-    for (const auto& [letters, row] : cases) {
+    for (const auto& c : cases) {
+        const char* const letters = c.first;
+        const int row = c.second;
         SCOPED_TRACE(std::string(letters) + " " + std::to_string(row));
         auto read = [&](bool whole) {
             Warnings shown;
