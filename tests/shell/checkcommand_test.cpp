@@ -92,7 +92,7 @@ TEST_F(CheckTest, EachBrokenControlFileIsReportedAtItsLine)
          "2: a COLS \"1\" része nem oszlopbetű", 1},
         {"schema outside", "a.ini", "[MAIN]\nSCHEMA=../x.xsd\n", "2: Az XML séma csak az adatmappán belüli fájl lehet", 1},
         {"schema missing", "a.ini", "[MAIN]\n\nSCHEMA=nincs.xsd\n", "3: Az XML séma nem található", 1},
-        {"not text", "a.ini", std::string("[MAIN]\nCOLS=A\n\0\0", 18), "3: a fájl nem szöveg", 1},
+        {"not text", "a.ini", std::string("[MAIN]\nCOLS=A\n\0\0", 16), "3: a fájl nem szöveg", 1},
         {"utf-16 without mark", "a.ini", std::string("[\0M\0A\0I\0N\0]\0", 12), "1: a fájl nem szöveg", 1},
         {"line outside sections", "a.ini", "COLS=A\n[MAIN]\n", "1: a sor szakasz előtt áll", 1},
         {"import: attribute without Col", "XMLToExcel.xml",
