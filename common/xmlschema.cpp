@@ -122,17 +122,6 @@ ValidContext NewValidContext(xmlSchema* schema, Collector& collector)
     return context;
 }
 
-// The text between the quotes that follow marker, or "" without them.
-std::string QuotedAfter(const std::string& text, const std::string& marker, size_t from = 0)
-{
-    size_t start = text.find(marker, from);
-    if (start == std::string::npos)
-        return {};
-    start += marker.size();
-    size_t end = text.find('\'', start);
-    return end == std::string::npos ? std::string() : text.substr(start, end - start);
-}
-
 std::string Quote(const std::string& value)
 {
     return "\"" + value + "\"";
@@ -254,6 +243,17 @@ std::string SchemaReason(const std::string& message)
 std::string SchemaProblemText(const std::string& message)
 {
     return SchemaReason(message) + " [" + message + "]";
+}
+
+// The text between the quotes that follow marker, or "" without them.
+std::string QuotedAfter(const std::string& text, const std::string& marker, size_t from)
+{
+    size_t start = text.find(marker, from);
+    if (start == std::string::npos)
+        return {};
+    start += marker.size();
+    size_t end = text.find('\'', start);
+    return end == std::string::npos ? std::string() : text.substr(start, end - start);
 }
 
 std::string ResolveSchemaPath(const std::string& dataFolder, const std::string& name)

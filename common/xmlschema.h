@@ -61,3 +61,6 @@ std::string SchemaProblemText(const std::string& libxmlMessage);
 // A schema named by a control file, as a path inside the data folder. An absolute
 // name or one that leads out of the folder throws std::runtime_error.
 std::string ResolveSchemaPath(const std::string& dataFolder, const std::string& name);
+
+// The text between the quotes that follow marker in one of libxml2's messages, or "".
+std::string QuotedAfter(const std::string& text, const std::string& marker, size_t from = 0);

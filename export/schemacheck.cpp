@@ -1,5 +1,7 @@
 #include "export/schemacheck.h"
 
+#include "common/xmlschema.h"
+
 #include <libxml/parser.h>
 
 #include <memory>
@@ -76,17 +78,6 @@ std::string PathOf(const xmlNode* node)
         path = path.empty() ? NameOf(node) : NameOf(node) + "/" + path;
     }
     return path;
-}
-
-// The text between the quotes that follow marker, or "" without them.
-std::string QuotedAfter(const std::string& text, const std::string& marker, size_t from = 0)
-{
-    size_t start = text.find(marker, from);
-    if (start == std::string::npos)
-        return {};
-    start += marker.size();
-    size_t end = text.find('\'', start);
-    return end == std::string::npos ? std::string() : text.substr(start, end - start);
 }
 
 struct DocFree {
