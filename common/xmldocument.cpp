@@ -3,10 +3,9 @@
 #include "common/messages.h"
 #include "common/pathtext.h"
 
-#include "common/pathtext.h"
-
 #include <libxml/SAX2.h>
 #include <libxml/parser.h>
+#include <libxml/parserInternals.h>
 #include <libxml/xmlerror.h>
 #include <libxml/xmlreader.h>
 #include <libxml/xmlsave.h>
@@ -449,12 +448,54 @@ std::string TXMLDocument::Text(Node node)
     return text;
 }
 
+namespace {
+
+// Marks in the parser's private slot that the document has a root element.
+void NoteRootElement(void* context, const xmlChar*, const xmlChar*, const xmlChar*, int, const xmlChar**, int, int,
+                     const xmlChar**)
+{
+    static_cast<xmlParserCtxt*>(context)->_private = context;
+}
+
+// Frees a parser and what it may still hold of a document.
+struct ParserFree {
+    void operator()(xmlParserCtxt* context) const
+    {
+        if (context->myDoc)
+            xmlFreeDoc(context->myDoc);
+        context->myDoc = nullptr;
+        xmlFreeParserCtxt(context);
+    }
+};
+
+}  // namespace
+
 std::string TXMLDocument::WellFormednessProblem(std::string_view text)
 {
     ParseErrors errors;
-    std::unique_ptr<xmlDoc, DocFree> doc(xmlReadMemory(text.data(), static_cast<int>(text.size()), "output",
-                                                       nullptr, XML_PARSE_NONET | XML_PARSE_HUGE));
-    if (doc && xmlDocGetRootElement(doc.get()))
+    std::unique_ptr<xmlParserCtxt, ParserFree> context(
+        xmlCreateMemoryParserCtxt(text.data(), static_cast<int>(text.size())));
+    if (!context)
+        return errors.Where();
+    xmlCtxtUseOptions(context.get(), XML_PARSE_NONET | XML_PARSE_HUGE);
+    // The full parser without a tree: the declarations of an internal subset are still
+    // kept (entities stay resolvable), the content only checked, so the check costs a
+    // fraction of building a second copy of the document.
+    xmlSAXHandler handler;
+    xmlSAXVersion(&handler, 2);
+    handler.startElementNs = NoteRootElement;
+    handler.endElementNs = nullptr;
+    handler.characters = nullptr;
+    handler.ignorableWhitespace = nullptr;
+    handler.cdataBlock = nullptr;
+    handler.comment = nullptr;
+    handler.processingInstruction = nullptr;
+    handler.reference = nullptr;
+    handler.serror = nullptr;
+    *context->sax = handler;
+    context->_private = nullptr;
+    xmlParseDocument(context.get());
+    if (context->wellFormed && context->_private)
         return {};
     return errors.Where();
 }
@@ -524,10 +565,6 @@ void EndElementAndDrop(void* context, const xmlChar* localName, const xmlChar* p
         xmlFreeNode(child);
     }
 }
-
-struct ParserFree {
-    void operator()(xmlParserCtxt* parser) const { xmlFreeParserCtxt(parser); }
-};
 
 // Parses the whole file the way LoadFromFile does, with the same messages, without
 // keeping its elements: a file refused here would be refused by a load.

@@ -190,6 +190,21 @@ SchemaReport TXmlSchema::Validate(xmlDoc* doc) const
     return std::move(collector.report);
 }
 
+bool TXmlSchema::Accepts(std::string_view bytes) const
+{
+    LocalOnlyLoading local;
+    Collector collector;
+    GlobalErrors global(collector);
+    ValidContext context = NewValidContext(schema_.get(), collector);
+    // The validation takes the buffer over and frees it.
+    xmlParserInputBuffer* input =
+        xmlParserInputBufferCreateMem(bytes.data(), static_cast<int>(bytes.size()), XML_CHAR_ENCODING_NONE);
+    if (!input)
+        return false;
+    int result = xmlSchemaValidateStream(context.get(), input, XML_CHAR_ENCODING_NONE, nullptr, nullptr);
+    return result == 0 && collector.report.count == 0 && local.Refused().empty();
+}
+
 SchemaReport TXmlSchema::ValidateFile(const std::string& path) const
 {
     LocalOnlyLoading local;

@@ -4,6 +4,7 @@
 
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 // One place where a document breaks its schema, as libxml2 reports it.
@@ -33,6 +34,9 @@ public:
 
     // Validates a document in memory.
     SchemaReport Validate(xmlDoc* doc) const;
+    // True when the bytes of a whole document are valid, checked while they are read
+    // (no tree): the quick answer for the usual valid output. Any doubt gives false.
+    bool Accepts(std::string_view bytes) const;
     // Validates a file while reading it, without building its tree. A file that is not
     // well-formed is reported as a problem too.
     SchemaReport ValidateFile(const std::string& path) const;

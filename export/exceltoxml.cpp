@@ -174,12 +174,16 @@ std::string TExcelToXML::SchemaPath() const
     return ResolveSchemaPath(ui_.DataFolder(), SchemaName);
 }
 
-bool TExcelToXML::OutputAccepted(const std::string& text)
+bool TExcelToXML::OutputAccepted(const std::string& text, std::string_view bytes)
 {
     std::string path = SchemaPath();
     if (path.empty())
         return true;
     TXmlSchema schema(path);
+    // Valid output, the usual case, is known from the bytes alone; only problems need
+    // the document's tree to point at the rows behind them.
+    if (schema.Accepts(bytes))
+        return true;
     TXMLDocument& document = ui_.Document();
     TOutputCheck check = CheckOutput(schema, text, document.Active() ? document.DocumentElement() : nullptr);
     if (check.count == 0)
@@ -276,7 +280,7 @@ std::string TExcelToXML::WriteXML()
                      "A kimenet nem lenne jól formált XML (" + problem + "; a vezérlőfájl állandó szövegei: " +
                          ControlFileName + "), ezért nem készül fájl: " + FileName);
 
-    if (!OutputAccepted(text)) {
+    if (!OutputAccepted(text, bytes)) {
         FileName.clear();
         return text;
     }

@@ -55,7 +55,7 @@ private:
     void TakeSchema(const std::string& name);
     std::string SchemaPath() const;
     // False when the output breaks its schema and is not to be saved.
-    bool OutputAccepted(const std::string& text);
+    bool OutputAccepted(const std::string& text, std::string_view bytes);
 
     TOutputOrigins origins_;
     bool logShown_ = false;

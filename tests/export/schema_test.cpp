@@ -306,3 +306,29 @@ TEST(SchemaReason, HungarianWordsForLibxml2sTexts)
 }
 
 }  // namespace
+
+// The quick check on the written bytes says yes only for a valid, well-formed document,
+// read in the encoding its declaration names.
+TEST_F(SchemaExportTest, TheQuickCheckAcceptsOnlyValidBytes)
+{
+    TXmlSchema schema(folder.File("termekek.xsd"));
+    const std::string valid = "<Termékek><Termék kód=\"7\"><Név>Alma</Név><Ár>12.5</Ár></Termék></Termékek>";
+    const struct {
+        const char* name;
+        std::string bytes;
+        bool accepted;
+    } cases[] = {
+        {"valid", valid, true},
+        {"valid, declared UTF-8", "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n" + valid, true},
+        {"valid, ISO-8859-2 bytes",
+         "<?xml version=\"1.0\" encoding=\"ISO-8859-2\"?>\n<Term\xE9kek><Term\xE9k><N\xE9v>\xC1ru</N\xE9v><\xC1r>1</\xC1r>"
+         "</Term\xE9k></Term\xE9kek>",
+         true},
+        {"not a decimal", "<Termékek><Termék><Név>Alma</Név><Ár>12,5</Ár></Termék></Termékek>", false},
+        {"element missing", "<Termékek><Termék><Név>Alma</Név></Termék></Termékek>", false},
+        {"not well-formed", "<Termékek><Termék></Termékek>", false},
+        {"empty", "", false},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(schema.Accepts(c.bytes), c.accepted) << c.name;
+}
