@@ -14,6 +14,7 @@
 #endif
 
 #include <algorithm>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <utility>
@@ -269,10 +270,13 @@ TXMLDocument::~TXMLDocument() = default;
 void TXMLDocument::SetActive(bool active)
 {
     doc_.reset();
+    released_.clear();
     if (active) {
         doc_.reset(xmlNewDoc(BAD_CAST "1.0"));
         // Serialised as UTF-8 without character references for non-ASCII letters.
         doc_->encoding = xmlStrdup(BAD_CAST "UTF-8");
+        // Element names are kept once, not copied for every element.
+        doc_->dict = xmlDictCreate();
     }
 }
 
@@ -500,6 +504,57 @@ std::string TXMLDocument::WellFormednessProblem(std::string_view text)
     return errors.Where();
 }
 
+namespace {
+
+// Serialises nodes the way Serialize does, appending to a string.
+class SaveToString {
+public:
+    explicit SaveToString(std::string& out)
+        : context_(xmlSaveToIO(&SaveToString::Append, nullptr, &out, "UTF-8", XML_SAVE_NO_DECL))
+    {
+        if (!context_)
+            throw XmlError(Msg::DocumentNotWritable);
+    }
+    ~SaveToString()
+    {
+        if (context_)
+            xmlSaveClose(context_);
+    }
+    SaveToString(const SaveToString&) = delete;
+    SaveToString& operator=(const SaveToString&) = delete;
+
+    void Save(xmlNode* node) { xmlSaveTree(context_, node); }
+    void Close()
+    {
+        int result = xmlSaveClose(context_);
+        context_ = nullptr;
+        if (result < 0)
+            throw XmlError(Msg::DocumentNotWritable);
+    }
+
+private:
+    static int Append(void* out, const char* bytes, int length)
+    {
+        static_cast<std::string*>(out)->append(bytes, static_cast<size_t>(length));
+        return length;
+    }
+    xmlSaveCtxt* context_;
+};
+
+// The comment that stands for released text. The export escapes every "<" of its
+// texts, so no other comment can appear in what it builds.
+const std::string ReleasedOpen = "<!--korvex-released:";
+const std::string ReleasedClose = "-->";
+const char* const ReleasedPrefix = "korvex-released:";
+
+bool IsReleasedMark(const xmlNode* node)
+{
+    return node->type == XML_COMMENT_NODE && node->content &&
+           xmlStrncmp(node->content, BAD_CAST ReleasedPrefix, static_cast<int>(std::strlen(ReleasedPrefix))) == 0;
+}
+
+}  // namespace
+
 std::string TXMLDocument::Serialize() const
 {
     xmlDoc* doc = Require();
@@ -509,17 +564,76 @@ std::string TXMLDocument::Serialize() const
     // Straight into the string, which grows by doubling: libxml2's own buffer grows by
     // exact sizes and then has to be copied out.
     std::string text;
-    auto append = [](void* out, const char* bytes, int length) {
-        static_cast<std::string*>(out)->append(bytes, static_cast<size_t>(length));
-        return length;
-    };
-    xmlSaveCtxt* context = xmlSaveToIO(append, nullptr, &text, "UTF-8", XML_SAVE_NO_DECL);
-    if (!context)
-        throw XmlError(Msg::DocumentNotWritable);
-    xmlSaveTree(context, root);
-    if (xmlSaveClose(context) < 0)
-        throw XmlError(Msg::DocumentNotWritable);
-    return text;
+    SaveToString save(text);
+    save.Save(root);
+    save.Close();
+    return ExpandReleased(std::move(text), false);
+}
+
+// Puts the released texts in place of their marks; take moves them out, for marks
+// that are released themselves and so leave the tree.
+std::string TXMLDocument::ExpandReleased(std::string text, bool take) const
+{
+    size_t at = released_.empty() ? std::string::npos : text.find(ReleasedOpen);
+    if (at == std::string::npos)
+        return text;
+    std::string out;
+    out.reserve(text.size());
+    size_t from = 0;
+    for (; at != std::string::npos; at = text.find(ReleasedOpen, from)) {
+        size_t number = at + ReleasedOpen.size();
+        size_t close = text.find(ReleasedClose, number);
+        std::string& part = released_.at(std::stoul(text.substr(number, close - number)));
+        out.append(text, from, at - from);
+        out += part;
+        if (take)
+            std::string().swap(part);
+        from = close + ReleasedClose.size();
+    }
+    out.append(text, from, std::string::npos);
+    return out;
+}
+
+void TXMLDocument::ReleaseFinished(Node cursor)
+{
+    if (!cursor || cursor->type != XML_ELEMENT_NODE)
+        return;
+    ReleaseChildren(cursor, nullptr);
+    for (Node child = cursor; child->parent && child->parent->type == XML_ELEMENT_NODE; child = child->parent)
+        ReleaseChildren(child->parent, child);
+}
+
+// Releases the children of parent that come before stop (all of them when stop is
+// null) into the mark that stands first among them.
+void TXMLDocument::ReleaseChildren(Node parent, Node stop)
+{
+    Node mark = parent->children && IsReleasedMark(parent->children) ? parent->children : nullptr;
+    std::vector<Node> finished;
+    for (Node node = mark ? mark->next : parent->children; node && node != stop; node = node->next)
+        finished.push_back(node);
+    if (finished.empty())
+        return;
+    std::string text;
+    SaveToString save(text);
+    for (Node node : finished)
+        save.Save(node);
+    save.Close();
+    for (Node node : finished) {
+        xmlUnlinkNode(node);
+        xmlFreeNode(node);
+    }
+    text = ExpandReleased(std::move(text), true);
+    if (mark) {
+        released_.at(std::stoul(reinterpret_cast<const char*>(mark->content) + std::strlen(ReleasedPrefix))) += text;
+        return;
+    }
+    const std::string content = ReleasedPrefix + std::to_string(released_.size());
+    released_.push_back(std::move(text));
+    mark = xmlNewDocComment(parent->doc, X(content));
+    if (parent->children)
+        xmlAddPrevSibling(parent->children, mark);
+    else
+        xmlAddChild(parent, mark);
 }
 
 // --- Reading one top-level node at a time ------------------------------------------

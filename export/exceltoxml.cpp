@@ -19,6 +19,7 @@ namespace {
 
 constexpr int FirstDataRow = 5;
 constexpr int EmptyRowsAtEnd = 10;
+constexpr int ReleaseEveryRows = 64;
 const std::string ConstantTextOpen = "<CONSTANTTEXT>";
 const std::string ConstantTextClose = "</CONSTANTTEXT>";
 
@@ -220,6 +221,11 @@ TXMLDocument::Node TExcelToXML::ScanRows(TExcelSheet& sheet, TXMLDocument::Node 
             }
         }
         emptyRun = empty ? emptyRun + 1 : 0;
+        // What no later row can change is turned into text as the rows go, so memory
+        // holds the open elements rather than the whole document. Kept whole when a
+        // schema is named: its report traces problems through the built elements.
+        if (row % ReleaseEveryRows == 0 && ui_.OutputSchema().empty() && SchemaName.empty())
+            ui_.Document().ReleaseFinished(cursor);
     }
     return cursor;
 }

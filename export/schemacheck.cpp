@@ -68,7 +68,8 @@ std::string PathOf(const xmlNode* node)
 {
     std::string path;
     if (node->type == XML_ATTRIBUTE_NODE) {
-        path = "@" + NameOf(node);
+        path = "@";
+        path += NameOf(node);
         node = node->parent;
     }
     for (; node && node->type == XML_ELEMENT_NODE; node = node->parent) {
@@ -135,7 +136,8 @@ TOutputCheck CheckOutput(const TXmlSchema& schema, std::string_view text, const 
     for (const SchemaProblem& problem : report.problems) {
         const xmlNode* node = problem.node;
         if (!node) {
-            check.lines.push_back("(" + std::to_string(problem.line) + ". sor): " + SchemaProblemText(problem.message));
+            check.lines.push_back(std::string("(") + std::to_string(problem.line) + ". sor): " +
+                                  SchemaProblemText(problem.message));
             continue;
         }
         const xmlNode* element = node->type == XML_ATTRIBUTE_NODE ? node->parent : node;
