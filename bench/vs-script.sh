@@ -45,7 +45,7 @@ korvex_export() {
 }
 script_export() { "$python" "$script" export "$work/export.xlsx" "$work/script/export.xml"; }
 korvex_import() {
-    "$cli" import --data-folder "$work/data" --open "$work/import.xlsx" --save-as "$work/korvex" \
+    "$cli" import --data-folder "$work/data" --open "$work/import.xlsx" --save-as "$work/korvex" --force \
         "$work/records.xml" >/dev/null
 }
 script_import() { "$python" "$script" import "$work/import.xlsx" "$work/records.xml" "$work/script/import.xlsx"; }
