@@ -209,6 +209,9 @@ std::string TExcelSheet::ReadText(CellAddress address, const AskedName& asked)
         ShowCellError(asked.Text());
         return {};
     }
+    // A text is handed on, not copied: it is most of what a sheet holds.
+    if (value.kind == CellValue::Kind::Text)
+        return std::move(value.text);
     try {
         return CellValueText(value);
     } catch (...) {
