@@ -1,5 +1,6 @@
 #pragma once
 
+#include "common/messages.h"
 #include "common/messagesink.h"
 
 #include <optional>
@@ -15,7 +16,7 @@ class TXMLDocument;
 // command at the next row or element like a failure, without a warning of its own.
 class CommandCancelled : public std::runtime_error {
 public:
-    CommandCancelled() : std::runtime_error("A parancs megszakítva.") {}
+    CommandCancelled() : std::runtime_error(Msg::CommandCancelled) {}
 };
 
 // The narrow window of the conversion engine onto the main window: everything the

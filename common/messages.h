@@ -6,6 +6,8 @@
 // name or a value; the comment shows the whole message.
 namespace Msg {
 
+inline constexpr char CommandCancelled[] = "A parancs megszakítva.";  // the user stopped the command
+
 // --- Files ------------------------------------------------------------------------
 inline constexpr char FileNotReadable[] = "A fájl nem olvasható: ";  // + path
 // "A fájl nem írható: path (reason)"
@@ -59,6 +61,9 @@ inline constexpr char SheetSuffix[] = ". munkalap";
 inline constexpr char NoSuchCell[] = "nincs ilyen cella";
 inline constexpr char SheetGone[] =  // + workbook + " " + sheet
     "A munkalap már nem érhető el (a munkafüzetet bezárták, vagy a táblázatkezelő leállt): ";
+// after SheetGone: ", a(z) B7 cella olvasása közben"
+inline constexpr char WhileReadingCellStart[] = ", a(z) ";
+inline constexpr char WhileReadingCell[] = " cella olvasása közben";
 inline constexpr char NoOpenSheet[] = "nincs megnyitott munkalap";
 inline constexpr char CellOutsideSheet[] = "a cella helye kívül esik a munkalapon";
 inline constexpr char ValuesDoNotFit[] = " érték nem illik a tartományába";  // after a count
@@ -96,6 +101,12 @@ inline constexpr char OfficeLibrariesNotStarted[] = "a LibreOffice programkönyv
 inline constexpr char MalformedConnection[] = "hibás LibreOffice-kapcsolat: ";
 inline constexpr char NoOfficeOnConnection[] = "nem válaszol LibreOffice ezen a kapcsolaton: ";
 inline constexpr char NoDesktop[] = "a LibreOffice asztala nem érhető el: ";
+// "A fájl már létezik, Korvex nem írja felül (--force: mégis): path (munkafüzet: name)"
+inline constexpr char TargetExists[] = "A fájl már létezik, Korvex nem írja felül (--force: mégis): ";
+inline constexpr char OfWorkbook[] = " (munkafüzet: ";
+// "A fájlt más is megnyitotta (.~lock.name#), Korvex nem menti (--force: mégis): path"
+inline constexpr char OpenedElsewhere[] = "A fájlt más is megnyitotta (";
+inline constexpr char OpenedElsewhereEnd[] = "), Korvex nem menti (--force: mégis): ";
 
 // --- LibreOffice: cells and sheets (host/libreoffice/unohost) ----------------
 // After what was being done:
@@ -136,6 +147,30 @@ inline constexpr char NoOpenWorkbook[] = ". megnyitott munkafüzet";
 // "(3. sor, 2. oszlop)"
 inline constexpr char RowComma[] = ". sor, ";
 inline constexpr char ColumnParen[] = ". oszlop)";
+
+// --- Excel (host/excel) -------------------------------------------------------------
+inline constexpr char ExcelTextNoMemory[] = "elfogyott a memória egy automatizálási szöveghez";
+inline constexpr char ExcelValueNotCopied[] = "egy automatizálási érték nem másolható";
+inline constexpr char ExcelNoObject[] = "az Excel nem adott objektumot: ";  // + member
+inline constexpr char ExcelNoObjectAtAll[] = "nincs Excel-objektum";
+inline constexpr char ExcelNoMember[] = "az Excelnek nincs ilyen tagja: ";  // + member + " (" + reason + ")"
+inline constexpr char ExcelRefused[] = "az Excel elutasította: ";  // + member + " (" + reason + ")"
+inline constexpr char ExcelNoNumber[] = "az Excel nem adott számot: ";  // + what was asked
+inline constexpr char ExcelNoText[] = "az Excel nem adott szöveget: ";  // + what was asked
+inline constexpr char ExcelUnknownValue[] = "az Excel ismeretlen fajtájú cellaértéket adott (";  // + type + ")"
+// + range address:
+inline constexpr char ExcelSingleValue[] = "az Excel egyetlen értéket adott a tartományra: ";
+inline constexpr char ExcelNoTable[] = "az Excel nem adott értéktáblát a tartományra: ";
+inline constexpr char ExcelTableSize[] = "az Excel más méretű értéktáblát adott a tartományra: ";
+inline constexpr char RangeValueNotReadable[] = "a tartomány egy értéke nem olvasható: ";  // + " (" + reason + ")"
+// "elfogyott a memória egy 1000 értékből álló táblához"
+inline constexpr char TableNoMemory[] = "elfogyott a memória egy ";
+inline constexpr char TableNoMemoryEnd[] = " értékből álló táblához";
+inline constexpr char TableNotCreated[] = "az értéktábla nem hozható létre (";  // + reason + ")"
+inline constexpr char ColumnSuffix[] = ". oszlop";  // "nincs ilyen cella: 3. sor, 2. oszlop"
+inline constexpr char ExcelUnreachable[] = "Az Excel nem érhető el";
+inline constexpr char ExcelNotInstalled[] = "Az Excel nincs telepítve (";  // + reason + ")"
+inline constexpr char ExcelNotStarted[] = "Az Excel nem indítható el (";   // + reason + ")"
 
 // --- Export -----------------------------------------------------------------------
 inline constexpr char VersionMismatch[] = "Eltérő verziójú vezérlőfájl!";

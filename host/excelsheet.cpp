@@ -204,8 +204,8 @@ std::string TExcelSheet::ReadText(CellAddress address, const AskedName& asked)
         // nor is the cell at fault then ("Hibás cella!"): the message says what happened.
         if (sheet_ && !SheetAnswers())
             throw HostError(Msg::SheetGone +
-                            WorkbookName + " " + SheetName + ", a(z) " + asked.Text() +
-                            " cella olvasása közben");
+                            WorkbookName + " " + SheetName + Msg::WhileReadingCellStart + asked.Text() +
+                            Msg::WhileReadingCell);
         ShowCellError(asked.Text());
         return {};
     }

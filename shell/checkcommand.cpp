@@ -1,4 +1,5 @@
 #include "shell/checkcommand.h"
+#include "shell/climessages.h"
 
 #include "common/pathtext.h"
 
@@ -42,13 +43,13 @@ std::vector<TCheckFinding> CheckFile(const std::string& file, const std::string&
 {
     std::error_code error;
     if (!fs::is_regular_file(PathFromUtf8(file), error))
-        return {{1, "a fájl nem található vagy nem olvasható"}};
+        return {{1, CliMsg::CheckFileMissing}};
     if (EndsWithNoCase(file, ".xml"))
         return CheckImportControl(file, dataFolder);
     std::ifstream stream(PathFromUtf8(file), std::ios::binary);
     std::string bytes((std::istreambuf_iterator<char>(stream)), std::istreambuf_iterator<char>());
     if (stream.bad())
-        return {{1, "a fájl nem olvasható"}};
+        return {{1, CliMsg::CheckFileNotReadable}};
     return CheckExportControl(bytes, dataFolder);
 }
 
@@ -61,7 +62,7 @@ int RunCheck(const std::vector<std::string>& files, const std::string& dataFolde
     if (chosen.empty()) {
         std::error_code error;
         if (!fs::is_directory(PathFromUtf8(dataFolder), error)) {
-            err << "Az adatmappa nem létezik / no such data folder: " << dataFolder << '\n';
+            err << CliMsg::NoSuchDataFolder << dataFolder << '\n';
             return 1;
         }
         chosen = DataFolderFiles(dataFolder);
@@ -69,7 +70,7 @@ int RunCheck(const std::vector<std::string>& files, const std::string& dataFolde
     bool failed = false;
     for (const std::string& file : chosen) {
         for (const TCheckFinding& finding : CheckFile(file, dataFolder)) {
-            out << file << ':' << finding.line << ": " << (finding.note ? "megjegyzés: " : "") << finding.message << '\n';
+            out << file << ':' << finding.line << ": " << (finding.note ? CliMsg::NotePrefix : "") << finding.message << '\n';
             failed = failed || !finding.note;
         }
     }

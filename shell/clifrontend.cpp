@@ -99,7 +99,7 @@ void TCliFrontend::SetStatus(int panel, std::string_view text)
     else if (panel == 1)
         sheet_ = std::string(text);
     else if (panel == 2 && progress_) {
-        err_ << "\r\x1b[K" << sheet_ << ": " << text << ". sor" << std::flush;
+        err_ << "\r\x1b[K" << sheet_ << ": " << text << CliMsg::RowSuffix << std::flush;
         progressShown_ = true;
     }
 }
@@ -120,8 +120,8 @@ namespace {
 
 std::string LeavesFolderMessage(const std::string& workbook, const std::string& proposed, const std::string& folder)
 {
-    return "A(z) " + workbook + " munkafüzet kimeneti fájlja (A2: \"" + proposed + "\") kivezetne a --output-dir mappából (" +
-           folder + "), ezért nem készül el / the output file of " + workbook + " would leave the --output-dir folder";
+    return CliMsg::WorkbookStart + workbook + CliMsg::LeavesFolderName + proposed + CliMsg::LeavesFolderDir + folder +
+           CliMsg::LeavesFolderEnglish + workbook + CliMsg::LeavesFolderEnd;
 }
 
 // The same file however it is named (a symbolic link, a folder reached twice).
@@ -139,22 +139,20 @@ bool TCliFrontend::AcceptOutputPlan(const std::vector<std::pair<std::string, std
     std::map<fs::path, std::string> owners;  // output file -> workbook
     for (const auto& [workbook, name] : proposed) {
         if (name.find('\0') != std::string::npos) {
-            Warning(Caption(), "A(z) " + workbook + " munkafüzet kimeneti fájlneve (A2) NUL karaktert tartalmaz; "
-                               "a kivitel nem indul el / the output file name of " + workbook + " holds a NUL character");
+            Warning(Caption(), CliMsg::WorkbookStart + workbook + CliMsg::NulName + workbook + CliMsg::NulNameEnd);
             return false;
         }
         std::optional<std::string> path = ResolveOutputPath(name, options_.outputDir, workbook);
         if (!path) {
-            Warning(Caption(), LeavesFolderMessage(workbook, name, options_.outputDir) +
-                                   "; a kivitel nem indul el / nothing is exported");
+            Warning(Caption(), LeavesFolderMessage(workbook, name, options_.outputDir) + CliMsg::NothingExported);
             return false;
         }
         if (path->empty())
             continue;
         auto [owner, added] = owners.emplace(Identity(*path), workbook);
         if (!added) {
-            Warning(Caption(), "A(z) " + owner->second + " és a(z) " + workbook + " munkafüzet ugyanabba a fájlba írna (" +
-                                   *path + "); a kivitel nem indul el / two workbooks would write the same file");
+            Warning(Caption(), CliMsg::WorkbookStart + owner->second + CliMsg::SameFileAnd + workbook + CliMsg::SameFile +
+                                   *path + CliMsg::SameFileEnd);
             return false;
         }
     }
@@ -214,7 +212,7 @@ void TCliFrontend::WorkbookFailed(std::string_view workbookName, std::string_vie
     failed_ = true;
     if (Interrupted)
         return;  // the run ends with "Megszakítva / interrupted", not with a reason that follows from it
-    err_ << "Hiba / failed: " << workbookName;
+    err_ << CliMsg::Failed << workbookName;
     if (!reason.empty())
         err_ << ": " << reason;
     err_ << '\n' << std::flush;
@@ -232,13 +230,13 @@ std::string TCliFrontend::OutputSchema() const
 bool TCliFrontend::KeepInvalidOutput(const std::vector<std::string>& problems, long count)
 {
     EndProgress();
-    err_ << workbook_ << ": a kimenet " << count << " helyen nem felel meg a sémának / the output breaks its schema in "
-         << count << " places\n";
+    err_ << workbook_ << CliMsg::SchemaBroken << count << CliMsg::SchemaBrokenEnglish << count << CliMsg::SchemaBrokenEnd
+         << '\n';
     for (const std::string& problem : problems)
         err_ << "  " << problem << '\n';
     if (!options_.keepInvalid) {
         failed_ = true;
-        err_ << "Nincs kiírva (--keep-invalid nélkül) / not written (no --keep-invalid): " << workbook_ << '\n';
+        err_ << CliMsg::NotWrittenInvalid << workbook_ << '\n';
     }
     err_ << std::flush;
     return options_.keepInvalid;

@@ -90,7 +90,7 @@ int Run(const CliOptions& options)
         HostConnector connect = RunningHostConnector();
         if (!options.openFiles.empty()) {
             const std::string name = PrivateOfficeName();
-            Note(name + " indítása... / starting " + name + "...");
+            Note(name + CliMsg::Starting + name + CliMsg::StartingEnd);
             office = StartPrivateOffice([] { return TCliFrontend::Interrupted.load(); });
             for (const std::string& file : options.openFiles)
                 office->Open(file);

@@ -112,11 +112,15 @@ inline constexpr char NotSaved[] = "A munkafüzetek nincsenek mentve (--save vag
 inline constexpr char NotSavedAfterFailure[] =
     "A munkafüzetek a hiba miatt nincsenek mentve / the workbooks were not saved because of the failure";
 inline constexpr char Saved[] = "Mentve / saved: ";
-inline constexpr char StartingOffice[] = "LibreOffice indítása... / starting LibreOffice...";
+// "LibreOffice indítása... / starting LibreOffice..."
+inline constexpr char Starting[] = " indítása... / starting ";  // between the office's names
+inline constexpr char StartingEnd[] = "...";
 inline constexpr char Written[] = "Kiírva / written: ";
 inline constexpr char Error[] = "Hiba / error: ";
 inline constexpr char SeeHelp[] = "\nLásd / see: korvex-cli --help\n";
 inline constexpr char InterruptedText[] = "Megszakítva / interrupted";
+inline constexpr char Failed[] = "Hiba / failed: ";  // + workbook [+ ": " + reason]
+inline constexpr char RowSuffix[] = ". sor";  // the progress: "sheet: 12. sor"
 inline constexpr char NoOutputName[] =
     "Nincs kimeneti fájlnév az első munkalap A2 cellájában / no output file name in cell A2: ";
 // "Nincs 3. munkafüzet, csak 2 van megnyitva / there is no workbook 3, only 2 open"
@@ -125,5 +129,36 @@ inline constexpr char OnlyWorkbooks[] = ". munkafüzet, csak ";
 inline constexpr char NoWorkbookOpen[] = " van megnyitva / there is no workbook ";
 inline constexpr char OnlyOpen[] = ", only ";
 inline constexpr char OpenEnd[] = " open";
+
+// --- Output plan and schema (clifrontend) --------------------------------------------
+// "A(z) wb munkafüzet kimeneti fájlja (A2: "name") kivezetne a --output-dir mappából (folder), ezért nem
+// készül el / the output file of wb would leave the --output-dir folder"
+inline constexpr char WorkbookStart[] = "A(z) ";
+inline constexpr char LeavesFolderName[] = " munkafüzet kimeneti fájlja (A2: \"";
+inline constexpr char LeavesFolderDir[] = "\") kivezetne a --output-dir mappából (";
+inline constexpr char LeavesFolderEnglish[] = "), ezért nem készül el / the output file of ";
+inline constexpr char LeavesFolderEnd[] = " would leave the --output-dir folder";
+inline constexpr char NothingExported[] = "; a kivitel nem indul el / nothing is exported";
+// "A(z) wb munkafüzet kimeneti fájlneve (A2) NUL karaktert tartalmaz; a kivitel nem indul el / the output
+// file name of wb holds a NUL character"
+inline constexpr char NulName[] = " munkafüzet kimeneti fájlneve (A2) NUL karaktert tartalmaz; "
+                                  "a kivitel nem indul el / the output file name of ";
+inline constexpr char NulNameEnd[] = " holds a NUL character";
+// "A(z) wb1 és a(z) wb2 munkafüzet ugyanabba a fájlba írna (path); a kivitel nem indul el / two workbooks
+// would write the same file"
+inline constexpr char SameFileAnd[] = " és a(z) ";
+inline constexpr char SameFile[] = " munkafüzet ugyanabba a fájlba írna (";
+inline constexpr char SameFileEnd[] = "); a kivitel nem indul el / two workbooks would write the same file";
+// "wb: a kimenet 3 helyen nem felel meg a sémának / the output breaks its schema in 3 places"
+inline constexpr char SchemaBroken[] = ": a kimenet ";
+inline constexpr char SchemaBrokenEnglish[] = " helyen nem felel meg a sémának / the output breaks its schema in ";
+inline constexpr char SchemaBrokenEnd[] = " places";
+inline constexpr char NotWrittenInvalid[] = "Nincs kiírva (--keep-invalid nélkül) / not written (no --keep-invalid): ";
+
+// --- Checking control files (checkcommand) ------------------------------------------
+inline constexpr char CheckFileMissing[] = "a fájl nem található vagy nem olvasható";
+inline constexpr char CheckFileNotReadable[] = "a fájl nem olvasható";
+inline constexpr char NoSuchDataFolder[] = "Az adatmappa nem létezik / no such data folder: ";
+inline constexpr char NotePrefix[] = "megjegyzés: ";  // before a finding that is only a note
 
 }  // namespace CliMsg

@@ -29,7 +29,7 @@
 namespace {
 
 const QString FileFilter = QString::fromUtf8(WindowMsg::XmlFileFilter);
-const QString StillRunningQuestion = QStringLiteral("A parancs még fut. Megszakítja?");
+const QString StillRunningQuestion = QString::fromUtf8(WindowMsg::StillRunning);
 constexpr int StatusRepaintMs = 200;  // the row panel and the progress: five times a second
 constexpr int LogTabStop = 4;         // characters
 
@@ -338,7 +338,7 @@ void TMainForm::HelpClick()
             break;
         }
     if (!QFileInfo::exists(guide) || !QDesktopServices::openUrl(QUrl::fromLocalFile(guide)))
-        Warning(Caption(), ("A súgó nem nyitható meg: " + QDir::toNativeSeparators(guide)).toStdString());
+        Warning(Caption(), (QString::fromUtf8(WindowMsg::HelpNotOpened) + QDir::toNativeSeparators(guide)).toStdString());
 }
 
 void TMainForm::RememberGeometry(const std::string& program)

@@ -9,5 +9,7 @@ inline constexpr char DataFolderMissing[] = "A vezérlőfájlok mappája nem lé
 inline constexpr char EndOfImport[] = "*** End ***";
 inline constexpr char XmlFileFilter[] = "XML fájlok (*.xml);;Minden fájl (*.*)";
 inline constexpr char UnknownError[] = "Ismeretlen hiba";
+inline constexpr char StillRunning[] = "A parancs még fut. Megszakítja?";
+inline constexpr char HelpNotOpened[] = "A súgó nem nyitható meg: ";  // + path of the guide
 
 }  // namespace WindowMsg

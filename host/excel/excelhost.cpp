@@ -1,5 +1,6 @@
 #include "host/excel/excelhost.h"
 
+#include "common/messages.h"
 #include "common/pathtext.h"
 
 #ifndef NOMINMAX
@@ -55,7 +56,7 @@ public:
         : text_(SysAllocStringLen(text.data(), static_cast<UINT>(text.size())))
     {
         if (!text_)
-            throw HostError("elfogyott a memória egy automatizálási szöveghez");
+            throw HostError(Msg::ExcelTextNoMemory);
     }
     ~Bstr() { SysFreeString(text_); }
     Bstr(const Bstr&) = delete;
@@ -76,7 +77,7 @@ public:
         : Variant()
     {
         if (FAILED(VariantCopy(&value_, const_cast<VARIANT*>(&other.value_))))
-            throw HostError("egy automatizálási érték nem másolható");
+            throw HostError(Msg::ExcelValueNotCopied);
     }
     Variant(Variant&& other) noexcept
         : value_(other.value_)
@@ -171,7 +172,7 @@ public:
     {
         VARIANT& v = *value.get();
         if (v.vt != VT_DISPATCH || !v.pdispVal)
-            throw HostError(std::string("az Excel nem adott objektumot: ") + member);
+            throw HostError(std::string(Msg::ExcelNoObject) + member);
         v.pdispVal->AddRef();
         return Dispatch(v.pdispVal);
     }
@@ -180,12 +181,12 @@ public:
     Variant Invoke(const wchar_t* member, WORD kind, std::vector<Variant> arguments = {}) const
     {
         if (!object_)
-            throw HostError("nincs Excel-objektum");
+            throw HostError(Msg::ExcelNoObjectAtAll);
         DISPID id = 0;
         LPOLESTR name = const_cast<LPOLESTR>(member);
         HRESULT hr = object_->GetIDsOfNames(IID_NULL, &name, 1, LOCALE_USER_DEFAULT, &id);
         if (FAILED(hr))
-            throw HostError("az Excelnek nincs ilyen tagja: " + Utf8(member, lstrlenW(member)) + " (" + HresultText(hr) + ")");
+            throw HostError(Msg::ExcelNoMember + Utf8(member, lstrlenW(member)) + " (" + HresultText(hr) + ")");
 
         // IDispatch takes its arguments last to first.
         std::vector<VARIANT> reversed;
@@ -230,7 +231,7 @@ private:
     {
         if (hr == DISP_E_EXCEPTION && exception.pfnDeferredFillIn)
             exception.pfnDeferredFillIn(&exception);
-        std::string text = "az Excel elutasította: " + Utf8(member, lstrlenW(member)) + " (" + HresultText(hr);
+        std::string text = Msg::ExcelRefused + Utf8(member, lstrlenW(member)) + " (" + HresultText(hr);
         if (exception.bstrDescription)
             text += ": " + Utf8(exception.bstrDescription, static_cast<int>(SysStringLen(exception.bstrDescription)));
         text += ")";
@@ -278,14 +279,14 @@ int IntegerOf(const Variant& value, const char* what)
 {
     Variant copy(value);
     if (FAILED(VariantChangeType(copy.get(), copy.get(), 0, VT_I4)))
-        throw HostError(std::string("az Excel nem adott számot: ") + what);
+        throw HostError(std::string(Msg::ExcelNoNumber) + what);
     return static_cast<int>((*copy).lVal);
 }
 
 std::string TextOf(const Variant& value, const char* what)
 {
     if ((*value).vt != VT_BSTR)
-        throw HostError(std::string("az Excel nem adott szöveget: ") + what);
+        throw HostError(std::string(Msg::ExcelNoText) + what);
     BSTR text = (*value).bstrVal;
     return Utf8(text, static_cast<int>(SysStringLen(text)));
 }
@@ -322,7 +323,7 @@ CellValue CellValueOf(const Variant& value)
     }
     default: break;
     }
-    throw HostError("az Excel ismeretlen fajtájú cellaértéket adott (" + std::to_string(v.vt) + ")");
+    throw HostError(Msg::ExcelUnknownValue + std::to_string(v.vt) + ")");
 }
 
 // "A1", "XFD1048576": Excel's own names of cells.
@@ -348,20 +349,20 @@ std::vector<Variant> RangeCells(const Variant& value, const CellRange& range)
     const VARIANT& v = *value;
     if (!(v.vt & VT_ARRAY)) {
         if (range.Cells() != 1)
-            throw HostError("az Excel egyetlen értéket adott a tartományra: " + RangeAddress(range));
+            throw HostError(Msg::ExcelSingleValue + RangeAddress(range));
         cells.push_back(value);
         return cells;
     }
     SAFEARRAY* array = (v.vt & VT_BYREF) ? *v.pparray : v.parray;
     if ((v.vt & VT_TYPEMASK) != VT_VARIANT || !array || SafeArrayGetDim(array) != 2)
-        throw HostError("az Excel nem adott értéktáblát a tartományra: " + RangeAddress(range));
+        throw HostError(Msg::ExcelNoTable + RangeAddress(range));
     LONG rowLow = 0, rowHigh = -1, columnLow = 0, columnHigh = -1;
     SafeArrayGetLBound(array, 1, &rowLow);
     SafeArrayGetUBound(array, 1, &rowHigh);
     SafeArrayGetLBound(array, 2, &columnLow);
     SafeArrayGetUBound(array, 2, &columnHigh);
     if (rowHigh - rowLow + 1 != range.rows || columnHigh - columnLow + 1 != range.columns)
-        throw HostError("az Excel más méretű értéktáblát adott a tartományra: " + RangeAddress(range));
+        throw HostError(Msg::ExcelTableSize + RangeAddress(range));
     cells.reserve(static_cast<size_t>(range.Cells()));
     for (LONG row = rowLow; row <= rowHigh; ++row) {
         for (LONG column = columnLow; column <= columnHigh; ++column) {
@@ -370,7 +371,7 @@ std::vector<Variant> RangeCells(const Variant& value, const CellRange& range)
             Variant cell;
             HRESULT hr = SafeArrayGetElement(array, index, cell.get());
             if (FAILED(hr))
-                throw HostError("a tartomány egy értéke nem olvasható: " + RangeAddress(range) + " (" + HresultText(hr) + ")");
+                throw HostError(Msg::RangeValueNotReadable + RangeAddress(range) + " (" + HresultText(hr) + ")");
             cells.push_back(std::move(cell));
         }
     }
@@ -400,7 +401,7 @@ public:
         case CellValue::Kind::Boolean: cell.Put(L"Value", Variant::Bool(value.number != 0)); return;
         case CellValue::Kind::Error: break;
         }
-        throw HostError("hibaérték nem írható");
+        throw HostError(Msg::ErrorValueNotWritable);
     }
 
     bool BlockAccess() const override { return true; }
@@ -431,13 +432,13 @@ public:
     void WriteBlock(const CellRange& range, const std::vector<CellValue>& values) override
     {
         if (values.size() != static_cast<size_t>(range.Cells()))
-            throw HostError(std::to_string(values.size()) + " érték nem illik a tartományába");
+            throw HostError(std::to_string(values.size()) + Msg::ValuesDoNotFit);
         Dispatch target = Range(range);
         TextRule rule = TextRuleOf(target, values);
         SAFEARRAYBOUND bounds[2] = {{static_cast<ULONG>(range.rows), 1}, {static_cast<ULONG>(range.columns), 1}};
         SAFEARRAY* array = SafeArrayCreate(VT_VARIANT, 2, bounds);
         if (!array)
-            throw HostError("elfogyott a memória egy " + std::to_string(range.Cells()) + " értékből álló táblához");
+            throw HostError(Msg::TableNoMemory + std::to_string(range.Cells()) + Msg::TableNoMemoryEnd);
         Variant table = Variant::Array(array);
         for (int r = 0; r < range.rows; ++r) {
             for (int c = 0; c < range.columns; ++c) {
@@ -449,7 +450,7 @@ public:
                 LONG index[2] = {r + 1, c + 1};
                 HRESULT hr = SafeArrayPutElement(array, index, cell.get());
                 if (FAILED(hr))
-                    throw HostError("az értéktábla nem hozható létre (" + HresultText(hr) + ")");
+                    throw HostError(Msg::TableNotCreated + HresultText(hr) + ")");
             }
         }
         target.Put(L"Value", std::move(table));
@@ -505,13 +506,13 @@ private:
         case CellValue::Kind::Boolean: return Variant::Bool(value.number != 0);
         case CellValue::Kind::Error: break;
         }
-        throw HostError("hibaérték nem írható");
+        throw HostError(Msg::ErrorValueNotWritable);
     }
 
     Dispatch Range(const CellRange& range) const
     {
         if (range.Empty() || range.row < 1 || range.column < 1)
-            throw HostError("nincs ilyen tartomány");
+            throw HostError(Msg::NoSuchRange);
         std::vector<Variant> address;
         address.push_back(Variant::Text(RangeAddress(range)));
         return worksheet_.Object(L"Range", std::move(address));
@@ -520,7 +521,8 @@ private:
     Dispatch Cell(int row, int column) const
     {
         if (row < 1 || column < 1)
-            throw HostError("nincs ilyen cella: " + std::to_string(row) + ". sor, " + std::to_string(column) + ". oszlop");
+            throw HostError(Msg::NoSuchCell + std::string(": ") + std::to_string(row) + Msg::RowComma + std::to_string(column) +
+                            Msg::ColumnSuffix);
         std::vector<Variant> position;
         position.push_back(Variant::Int(row));
         position.push_back(Variant::Int(column));
@@ -607,12 +609,12 @@ void SaveCopyAtomically(const Dispatch& workbook, const fs::path& target)
         workbook.Invoke(L"SaveCopyAs", DISPATCH_METHOD, std::move(name));
     } catch (const HostError& error) {
         DeleteFileW(temp.c_str());
-        throw HostError("A munkafüzet nem menthető: " + Utf8FromPath(target) + " (" + error.what() + ")");
+        throw HostError(Msg::WorkbookNotSaved + Utf8FromPath(target) + " (" + error.what() + ")");
     }
     if (!MoveFileExW(temp.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
         DWORD code = GetLastError();
         DeleteFileW(temp.c_str());
-        throw HostError("A munkafüzet nem menthető: " + Utf8FromPath(target) + " (" + HresultText(HRESULT_FROM_WIN32(code)) + ")");
+        throw HostError(Msg::WorkbookNotSaved + Utf8FromPath(target) + " (" + HresultText(HRESULT_FROM_WIN32(code)) + ")");
     }
 }
 
@@ -630,18 +632,18 @@ std::vector<std::string> StoreWorkbooksOf(const Dispatch& application, const std
     std::set<std::wstring> targets;
     for (int position : chosen) {
         if (position < 1 || position > count)
-            throw HostError("Nincs " + std::to_string(position) + ". munkafüzet");
+            throw HostError(Msg::NoWorkbookAt + std::to_string(position) + Msg::WorkbookAtSuffix);
         std::string name = TextOf(WorkbookAt(application, position).Get(L"FullName"), "FullName");
         fs::path source = PathFromUtf8(name);
         if (!source.is_absolute())
-            throw HostError("A munkafüzetnek nincs fájlja, nem menthető: " + name);
+            throw HostError(Msg::WorkbookHasNoFile + name);
         fs::path target = saveAsDir.empty() ? source : fs::absolute(PathFromUtf8(saveAsDir)) / source.filename();
         target = target.lexically_normal();
         // Windows file names ignore letter case.
         std::wstring key = target.wstring();
         CharUpperBuffW(key.data(), static_cast<DWORD>(key.size()));
         if (!targets.insert(key).second)
-            throw HostError("Két munkafüzet ugyanabba a fájlba kerülne: " + Utf8FromPath(target));
+            throw HostError(Msg::TwoWorkbooksOneFile + Utf8FromPath(target));
         plan.emplace_back(position, std::move(target));
     }
     // A copy does not replace a file that is there already. In place, Excel's own Save
@@ -650,8 +652,8 @@ std::vector<std::string> StoreWorkbooksOf(const Dispatch& application, const std
         for (const auto& [position, target] : plan) {
             std::error_code error;
             if (fs::exists(fs::symlink_status(target, error)))
-                throw HostError("A fájl már létezik, Korvex nem írja felül (--force: mégis): " + Utf8FromPath(target) +
-                                " (munkafüzet: " + std::to_string(position) + ".)");
+                throw HostError(Msg::TargetExists + Utf8FromPath(target) + Msg::OfWorkbook + std::to_string(position) +
+                                ".)");
         }
     }
     std::vector<std::string> written;
@@ -661,7 +663,7 @@ std::vector<std::string> StoreWorkbooksOf(const Dispatch& application, const std
             try {
                 workbook.Invoke(L"Save", DISPATCH_METHOD);
             } catch (const HostError& error) {
-                throw HostError("A munkafüzet nem menthető: " + Utf8FromPath(target) + " (" + error.what() + ")");
+                throw HostError(Msg::WorkbookNotSaved + Utf8FromPath(target) + " (" + error.what() + ")");
             }
         } else {
             SaveCopyAtomically(workbook, target);
@@ -705,7 +707,7 @@ std::vector<std::string> StoreExcelWorkbooks(const std::vector<int>& positions, 
     ComApartment apartment;
     Dispatch application = RunningExcel();
     if (!application.Held())
-        throw HostError("Az Excel nem érhető el");
+        throw HostError(Msg::ExcelUnreachable);
     return StoreWorkbooksOf(application, positions, saveAsDir, force);
 }
 
@@ -719,11 +721,11 @@ PrivateExcel::PrivateExcel()
     CLSID excel{};
     HRESULT hr = CLSIDFromProgID(L"Excel.Application", &excel);
     if (FAILED(hr))
-        throw HostError("Az Excel nincs telepítve (" + HresultText(hr) + ")");
+        throw HostError(Msg::ExcelNotInstalled + HresultText(hr) + ")");
     IDispatch* application = nullptr;
     hr = CoCreateInstance(excel, nullptr, CLSCTX_LOCAL_SERVER, IID_IDispatch, reinterpret_cast<void**>(&application));
     if (FAILED(hr) || !application)
-        throw HostError("Az Excel nem indítható el (" + HresultText(hr) + ")");
+        throw HostError(Msg::ExcelNotStarted + HresultText(hr) + ")");
     impl_->session->application = Dispatch(application);
     try {
         // A fresh instance is invisible already; said explicitly, as it must stay so.
@@ -750,7 +752,7 @@ void PrivateExcel::Open(const std::string& file)
     try {
         impl_->session->application.Object(L"Workbooks").Invoke(L"Open", DISPATCH_METHOD, std::move(arguments));
     } catch (const HostError& failure) {
-        throw HostError("A fájl nem nyitható meg: " + file + " (" + failure.what() + ")");
+        throw HostError(Msg::FileNotOpened + file + " (" + failure.what() + ")");
     }
 }
 

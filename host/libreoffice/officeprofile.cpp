@@ -1,5 +1,6 @@
 #include "host/libreoffice/officeprofile.h"
 
+#include "common/messages.h"
 #include "host/hostbackend.h"
 
 #include <chrono>
@@ -140,7 +141,7 @@ void WriteProfileSettings(const fs::path& profile, std::string_view version)
     settings << ProfileSettingsText(version);
     settings.close();
     if (error || !settings)
-        throw HostError("A LibreOffice profilja nem írható: " + profile.string());
+        throw HostError(Msg::OfficeProfileNotWritable + profile.string());
 }
 
 bool ProfileNamesVersion(const fs::path& profile, std::string_view version)

@@ -337,11 +337,10 @@ std::vector<std::string> StoreWorkbooks(std::string_view connection, const std::
         for (const auto& [name, target] : plan) {
             std::error_code error;
             if (!saveAsDir.empty() && fs::exists(fs::symlink_status(target, error)))
-                throw HostError("A fájl már létezik, Korvex nem írja felül (--force: mégis): " + Utf8FromPath(target) +
-                                " (munkafüzet: " + name + ")");
+                throw HostError(Msg::TargetExists + Utf8FromPath(target) + Msg::OfWorkbook + name + ")");
             if (LockedElsewhere(target, ourProfile))
-                throw HostError("A fájlt más is megnyitotta (" + Utf8FromPath(LockFileOf(target).filename()) +
-                                "), Korvex nem menti (--force: mégis): " + Utf8FromPath(target));
+                throw HostError(Msg::OpenedElsewhere + Utf8FromPath(LockFileOf(target).filename()) +
+                                Msg::OpenedElsewhereEnd + Utf8FromPath(target));
         }
     }
     std::vector<uno::Reference<frame::XModel>> models;
