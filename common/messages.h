@@ -48,6 +48,41 @@ inline constexpr char ExpandedAttributeTooLong[] = "\" attribútum értéke az e
 inline constexpr char ExpandedTextTooLong[] = "\" elem szövege az entitások kifejtése után túl hosszú";
 inline constexpr char NotWellFormed[] = "nem jól formált XML";
 inline constexpr char DocumentNotWritable[] = "Az XML dokumentum nem írható ki";
+// Why a file is not well-formed XML, from libxml2's error code:
+inline constexpr char ParseNoRoot[] = "nincs gyökérelem (a fájl üres, vagy nem '<' jellel kezdődik)";
+inline constexpr char ParseContentAfterRoot[] = "a gyökérelem után további tartalom áll";
+inline constexpr char LineSuffixParen[] = ". sor)";  // "<a> elem (3. sor)"
+// "a(z) <a> elem (3. sor) záró címkéje helyett </b> áll"
+inline constexpr char ParseElementStart[] = "a(z) <";
+inline constexpr char ParseElement[] = "> elem";
+inline constexpr char ParseMismatch[] = " záró címkéje helyett </";
+inline constexpr char ParseMismatchEnd[] = "> áll";
+// "a fájl véget ér, mielőtt a(z) <a> elem (3. sor) lezárulna"
+inline constexpr char ParseEndsBefore[] = "a fájl véget ér, mielőtt a(z) <";
+inline constexpr char ParseNotClosedEnd[] = " lezárulna";
+inline constexpr char ParseNoGt[] = "hiányzik a '>' jel";
+inline constexpr char ParseNoEndTag[] = "hiányzik a záró címke ('</')";
+inline constexpr char ParseNoEquals[] = "hiányzik az '=' jel az attribútum neve után";
+inline constexpr char ParseNoQuote[] = "az attribútum értéke nem idézőjellel kezdődik";
+inline constexpr char ParseOpenQuote[] = "lezáratlan idézőjel";
+// "a(z) x attribútumnak nincs értéke", "a(z) x attribútum kétszer szerepel"
+inline constexpr char ParseThe[] = "a(z) ";
+inline constexpr char ParseAttributeNoValue[] = " attribútumnak nincs értéke";
+inline constexpr char ParseAttributeTwice[] = " attribútum kétszer szerepel";
+inline constexpr char ParseLtInAttribute[] = "'<' jel egy attribútum értékében";
+inline constexpr char ParseNameRequired[] = "hiányzó vagy hibás név (egy '<' vagy '&' jel után)";
+inline constexpr char ParseNoSemicolon[] = "hiányzik a ';' egy '&' jellel kezdett hivatkozás végéről";
+inline constexpr char ParseUnknownEntity[] = "ismeretlen entitás: &";  // + name + ";"
+inline constexpr char ParseInvalidChar[] =
+    "érvénytelen karakter (vagy a fájl kódolása nem az, amit a deklarációja mond)";
+inline constexpr char ParseUnknownEncoding[] = "ismeretlen kódolás: ";  // + name
+inline constexpr char ParseOpenComment[] = "lezáratlan megjegyzés ('<!--' '-->' nélkül)";
+inline constexpr char ParseHyphens[] = "két kötőjel ('--') egy megjegyzés belsejében";
+inline constexpr char ParseOpenCdata[] = "lezáratlan CDATA szakasz";
+inline constexpr char ParseBadDeclaration[] = "hibás XML-deklaráció ('<?xml ... ?>')";
+inline constexpr char ParseLateDeclaration[] = "az XML-deklaráció csak a fájl legelején állhat";
+inline constexpr char ParseNoSpace[] = "hiányzik egy szóköz (például két attribútum között)";
+inline constexpr char ParseOther[] = "hibás XML szerkezet (";  // + libxml2's text + ")"
 
 // --- Worksheets (host) ------------------------------------------------------------
 inline constexpr char CellError[] = "Hibás cella!";  // the caption of a cell name that denotes no cell
@@ -187,6 +222,156 @@ inline constexpr char TooManyTabs[] = ") túl sok tabulátort szúrna be";
 inline constexpr char OutputTooLong[] = "A kimeneti szöveg túl hosszú lenne (";
 inline constexpr char OutputLimit[] = " MiB, legfeljebb ";
 inline constexpr char OutputLimitEnd[] = " MiB): ";
+// "A kimeneti fájl neve (sheet munkalap, A2) NUL karaktert tartalmaz, a munkafüzetből nem készül fájl."
+inline constexpr char NulOutputName[] = "A kimeneti fájl neve (";
+inline constexpr char NulOutputNameEnd[] = " munkalap, A2) NUL karaktert tartalmaz, a munkafüzetből nem készül fájl.";
+// "A(z) sheet munkalap vezérlőfájlja (A1: "name") nem a vezérlőfájlok mappájában vagy annak almappájában van,
+// ezért nem olvasható be; a munkafüzetből nem készül fájl."
+inline constexpr char SheetStart[] = "A(z) ";
+inline constexpr char ControlOutside[] = " munkalap vezérlőfájlja (A1: \"";
+inline constexpr char ControlOutsideEnd[] = "\") nem a vezérlőfájlok mappájában vagy annak almappájában van, ezért nem "
+                                            "olvasható be; a munkafüzetből nem készül fájl.";
+// "A vezérlőfájlból egyetlen oszlop sem olvasható ki (...), ezért a(z) sheet munkalapról semmi sem kerül az
+// XML-be (workbook)."
+inline constexpr char NoColumnsRead[] = "A vezérlőfájlból egyetlen oszlop sem olvasható ki (a fájl hiányzik, üres, "
+                                        "olvashatatlan, vagy a [MAIN] COLS kulcsa üres), ezért a(z) ";
+inline constexpr char NoColumnsReadSheet[] = " munkalapról semmi sem kerül az XML-be (";
+inline constexpr char NoColumnsReadEnd[] = ").";
+// "A munkafüzet vezérlőfájljai különböző sémát neveznek meg: a.xsd és b.xsd"
+inline constexpr char TwoSchemas[] = "A munkafüzet vezérlőfájljai különböző sémát neveznek meg: ";
+inline constexpr char And[] = " és ";
+// "A(z) sheet munkalap B7 cellájában olyan karakter áll (U+0001), amelyet az XML 1.0 nem enged meg; a
+// munkafüzetből nem készül fájl."
+inline constexpr char SheetWord[] = " munkalap ";
+inline constexpr char BadCharacter[] = " cellájában olyan karakter áll (";
+inline constexpr char BadCharacterEnd[] = "), amelyet az XML 1.0 nem enged meg; a munkafüzetből nem készül fájl.";
+inline constexpr char MalformedByte[] = "a 0x%02X bájt";  // a printf format: the byte in hexadecimal
+// "A kimenet nem lenne jól formált XML (reason; a vezérlőfájl állandó szövegei: file), ezért nem készül fájl: path"
+inline constexpr char OutputNotWellFormed[] = "A kimenet nem lenne jól formált XML (";
+inline constexpr char OutputConstantTexts[] = "; a vezérlőfájl állandó szövegei: ";
+inline constexpr char OutputNotWritten[] = "), ezért nem készül fájl: ";
+
+// --- Schemas (common/xmlschema, export/schemacheck, import/datafilecheck) -------------
+inline constexpr char SchemaUnusable[] = "Az XML séma nem használható";
+inline constexpr char SchemaNotFound[] = "Az XML séma nem található: ";    // + path
+inline constexpr char SchemaNotReadable[] = "Az XML séma nem olvasható: ";  // + path
+inline constexpr char SchemaOutsideDataFolder[] = "Az XML séma csak az adatmappán belüli fájl lehet: ";  // + name
+// "Hibás XML séma: path, 3. sor: reason", "Hibás XML séma: path: hálózati címről nem töltünk be sémát: url"
+inline constexpr char SchemaMalformed[] = "Hibás XML séma: ";
+inline constexpr char SchemaFromNetwork[] = ": hálózati címről nem töltünk be sémát: ";
+inline constexpr char SchemaDocumentNotChecked[] = "a dokumentum nem ellenőrizhető";
+inline constexpr char SchemaFileNotChecked[] = "a fájl nem olvasható vagy nem ellenőrizhető";
+// What a schema's complaint means, each followed by libxml2's own text in brackets:
+// ""12x" nem érvényes integer érték"
+inline constexpr char SchemaNotValid[] = " nem érvényes ";
+inline constexpr char SchemaValueWord[] = "érték";
+// ""x" nem a megengedett értékek egyike", "Az érték nem illik a megadott mintára", ...
+inline constexpr char SchemaTheValue[] = "Az érték";
+inline constexpr char SchemaNotAllowedValue[] = "nem a megengedett értékek egyike";
+inline constexpr char SchemaNoPatternMatch[] = "nem illik a megadott mintára";
+inline constexpr char SchemaLengthNotAllowed[] = "hossza nem megengedett";
+inline constexpr char SchemaTooManyDigits[] = "túl sok számjegyet tartalmaz";
+inline constexpr char SchemaOutOfRange[] = "kívül esik a megengedett tartományon";
+inline constexpr char SchemaFacetBroken[] = "nem felel meg a megszorításnak";
+// "hiányzik a kötelező "kód" attribútum", "nem megengedett "x" attribútum"
+inline constexpr char SchemaMissingAttribute[] = "hiányzik a kötelező ";
+inline constexpr char SchemaAttributeNotAllowed[] = "nem megengedett ";
+inline constexpr char SchemaAttributeWord[] = " attribútum";
+inline constexpr char SchemaUnexpectedElement[] = "ide nem várt elem";
+inline constexpr char SchemaMissingChild[] = "hiányzik egy kötelező gyermekelem";
+inline constexpr char SchemaUnknownRoot[] = "a gyökérelemet a séma nem ismeri";
+inline constexpr char SchemaNoTextHere[] = "itt nem állhat szöveg";
+inline constexpr char SchemaNoElementHere[] = "itt nem állhat elem";
+inline constexpr char SchemaBroken[] = "nem felel meg a sémának";
+// "A kimenet 3 helyen nem felel meg a sémának. Mégis menti?"
+inline constexpr char InvalidOutputStart[] = "A kimenet ";
+inline constexpr char InvalidOutputQuestion[] = " helyen nem felel meg a sémának. Mégis menti?";
+inline constexpr char OutputMalformedByConstants[] =
+    "A kimenet nem jól formázott XML (a CONSTANTTEXT szakaszok szövege rontotta el)";
+inline constexpr char RowAt[] = ". sor ";  // "Munka1, 12. sor (Termék/Ár): reason"
+inline constexpr char RowAtParen[] = ". sor): ";  // "(12. sor): reason"
+inline constexpr char RowAtColon[] = ". sor: ";  // "12. sor: reason"
+// "... és még 5 hely"
+inline constexpr char AndMore[] = "... és még ";
+inline constexpr char Places[] = " hely";
+// "Az adatfájl 3 helyen nem felel meg a sémának (schema), nincs átvéve: path"
+inline constexpr char DataFileInvalid[] = "Az adatfájl ";
+inline constexpr char DataFileInvalidSchema[] = " helyen nem felel meg a sémának (";
+inline constexpr char DataFileNotTaken[] = "), nincs átvéve: ";
+
+// --- Checking control files (export/controlcheck, import/importcontrolcheck) ----------
+// Findings of "korvex-cli check", each after "file:line: ". "a(z) X ..." names a key, column or element.
+inline constexpr char CheckThe[] = "a(z) ";
+inline constexpr char CheckTheQuoted[] = "a(z) \"";
+inline constexpr char CheckNotText[] =
+    "a fájl nem szöveg, vagy bájtsorrend-jel (BOM) nélküli UTF-16/UTF-32: a Korvex nem tudja olvasni";
+inline constexpr char CheckNoClosingBracket[] = "a szakasz neve után hiányzik a \"]\"";
+inline constexpr char CheckNotKeyValue[] = "a sor nem \"kulcs=érték\" alakú; a Korvex nem veszi figyelembe";
+inline constexpr char CheckBeforeSection[] = "a sor szakasz előtt áll; a Korvex nem veszi figyelembe";
+inline constexpr char CheckNoKey[] = "a sorban nincs kulcs az \"=\" előtt";
+// "a(z) KEY kulcs már szerepel a(z) 3. sorban; csak az az érték számít"
+inline constexpr char CheckKeyRepeated[] = " kulcs már szerepel a(z) ";
+inline constexpr char CheckKeyRepeatedEnd[] = ". sorban; csak az az érték számít";
+// "ismeretlen kulcs a [MAIN] szakaszban: KEY (VERSION, COLS vagy SCHEMA)"
+inline constexpr char CheckUnknownMainKey[] = "ismeretlen kulcs a [MAIN] szakaszban: ";
+inline constexpr char CheckUnknownMainKeyEnd[] = " (VERSION, COLS vagy SCHEMA)";
+inline constexpr char CheckVersionNotNumber[] = "a VERSION nem szám: \"";  // + value + "\""
+// "a COLS "AAA" része nem oszlopbetű (egy vagy két betű): minden sorban "Hibás cella!""
+inline constexpr char CheckColsPart[] = "a COLS \"";
+inline constexpr char CheckColsPartNotColumn[] =
+    "\" része nem oszlopbetű (egy vagy két betű): minden sorban \"Hibás cella!\"";
+inline constexpr char CheckColumnNotInCols[] = " oszlop nincs a COLS-ban; ez a bejegyzés nem fut le";
+inline constexpr char CheckColumnNoMapping[] = " oszlopnak nincs MAPPING bejegyzése; a cellái semmit nem írnak";
+inline constexpr char CheckNeverClosed[] = " elemet egyetlen EndItem sem zárja le; a sorok egyre mélyebbre kerülnek";
+inline constexpr char CheckNeverOpened[] = " elemet egyetlen BeginItem sem nyitja meg; az EndItem csak a "
+                                           "gyökérelemen vagy egy másik vezérlőfájl elemén hat";
+// "a(z) "Content(x) y" parancsban a ")" utáni rész elvész"
+inline constexpr char CheckAfterParenLost[] = "\" parancsban a \")\" utáni rész elvész";
+// "ismeretlen parancs: "Name" (BeginItem, EndItem, Content, Attribute vagy CreateDateItem)"
+inline constexpr char CheckUnknownCommand[] = "ismeretlen parancs: \"";
+inline constexpr char CheckUnknownCommandEnd[] = "\" (BeginItem, EndItem, Content, Attribute vagy CreateDateItem)";
+// "a(z) "BeginItem(1x)" elemneve nem lehet XML név: "1x""
+inline constexpr char CheckBadElementName[] = "\" elemneve nem lehet XML név: \"";
+inline constexpr char CheckBadAttributeName[] = "\" attribútumneve nem lehet XML név: \"";
+inline constexpr char CheckSpaceAroundEquals[] = " (az \"=\" körüli szóköz a név része)";
+// "a FORMAT bejegyzés nem "behúzás[,x]" alakú: "value"; a vezérlőfájl olvasása elakad, a munkalap kimarad"
+inline constexpr char CheckBadFormat[] = "a FORMAT bejegyzés nem \"behúzás[,x]\" alakú: \"";
+inline constexpr char CheckBadFormatEnd[] = "\"; a vezérlőfájl olvasása elakad, a munkalap kimarad";
+// "a FORMAT KEY kulcsa nem lehet elemnév; semmit nem tördel"
+inline constexpr char CheckFormatKey[] = "a FORMAT ";
+inline constexpr char CheckFormatKeyNotName[] = " kulcsa nem lehet elemnév; semmit nem tördel";
+// "a(z) [Name] állandó szövegnek nincs (nem üres) Line0 sora; semmi nem kerül a helyére"
+inline constexpr char CheckNoLine0[] = "] állandó szövegnek nincs (nem üres) Line0 sora; semmi nem kerül a helyére";
+inline constexpr char CheckNotLineN[] = " kulcs nem LineN alakú; az állandó szövegbe nem kerül be";
+// "a(z) Line5 sor nem kerül be: a Line3 hiányzik vagy üres"
+inline constexpr char CheckLineSkipped[] = " sor nem kerül be: a Line";
+inline constexpr char CheckLineSkippedEnd[] = " hiányzik vagy üres";
+inline constexpr char CheckNoConstantText[] =
+    "a MAPPING CONSTANTTEXT elemet nyit, de a fájlban nincs állandó szöveg szakasz";
+// The import's control file:
+// "ismeretlen attribútum a(z) SubItem elemen: Name (a nevekben a kis- és nagybetű is számít)"
+inline constexpr char CheckUnknownAttribute[] = "ismeretlen attribútum a(z) ";
+inline constexpr char CheckOnElement[] = " elemen: ";
+inline constexpr char CheckCaseCounts[] = " (a nevekben a kis- és nagybetű is számít)";
+inline constexpr char CheckColNotColumn[] = "a Col értéke nem oszlopbetű (egy vagy két betű): \"";  // + value + "\""
+// "ismeretlen attribútum a gyökérelemen: name (csak DataSchema)"
+inline constexpr char CheckUnknownRootAttribute[] = "ismeretlen attribútum a gyökérelemen: ";
+inline constexpr char CheckOnly[] = " (csak ";
+inline constexpr char CheckUnknownElement[] = "ismeretlen elem: ";  // + name + where
+inline constexpr char CheckOnlyDBItem[] = " (itt csak DBItem állhat; a Korvex figyelmen kívül hagyja)";
+inline constexpr char CheckOnlyAttributeSubItem[] =
+    " (itt csak Attribute és SubItem állhat; a Korvex figyelmen kívül hagyja)";
+inline constexpr char CheckDBItemNoId[] = "a DBItem-nek nincs ID attribútuma; egy elemre sem illeszkedik";
+inline constexpr char CheckDBItemNoPage[] = "a DBItem-nek nincs Page attribútuma; csak üres A1-es munkalapra írhat";
+// "ismétlődő SubItem ID: "x" (először a(z) 4. sorban); ugyanazt az adatot mindkettő kiírja"
+inline constexpr char CheckRepeated[] = "ismétlődő ";
+inline constexpr char CheckRepeatedId[] = " ID: \"";
+inline constexpr char CheckRepeatedFirst[] = "\" (először a(z) ";
+inline constexpr char CheckRepeatedEnd[] = ". sorban); ugyanazt az adatot mindkettő kiírja";
+inline constexpr char CheckAttributeNoCol[] = "az Attribute-nak nincs Col attribútuma";
+inline constexpr char CheckAttributeInside[] = "az Attribute elem belsejét a Korvex figyelmen kívül hagyja: ";
+inline constexpr char CheckAttrValueAlone[] = "AttrValue AttrID nélkül: nincs feltétel, az érték hatástalan";
+inline constexpr char CheckNotWellFormed[] = "a fájl nem jól formázott XML";  // [+ ": " + reason]
 
 // --- Import -----------------------------------------------------------------------
 // "12. sor: a(z) "Attribute" elem (ID="no") reason"

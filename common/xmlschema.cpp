@@ -1,5 +1,6 @@
 #include "common/xmlschema.h"
 
+#include "common/messages.h"
 #include "common/pathtext.h"
 #include "common/xmldocument.h"
 
@@ -117,7 +118,7 @@ ValidContext NewValidContext(xmlSchema* schema, Collector& collector)
 {
     ValidContext context(xmlSchemaNewValidCtxt(schema));
     if (!context)
-        throw XmlError("Az XML séma nem használható");
+        throw XmlError(Msg::SchemaUnusable);
     xmlSchemaSetValidStructuredErrors(context.get(), &Collector::Collect, &collector);
     return context;
 }
@@ -156,21 +157,21 @@ TXmlSchema::TXmlSchema(const std::string& path)
 {
     std::error_code error;
     if (!std::filesystem::is_regular_file(PathFromUtf8(path), error))
-        throw XmlError("Az XML séma nem található: " + path);
+        throw XmlError(Msg::SchemaNotFound + path);
     LocalOnlyLoading local;
     Collector collector;
     GlobalErrors global(collector);
     ParserContext context(xmlSchemaNewParserCtxt(path.c_str()));
     if (!context)
-        throw XmlError("Az XML séma nem olvasható: " + path);
+        throw XmlError(Msg::SchemaNotReadable + path);
     xmlSchemaSetParserStructuredErrors(context.get(), &Collector::Collect, &collector);
     schema_.reset(xmlSchemaParse(context.get()));
     if (!local.Refused().empty())
-        throw XmlError("Hibás XML séma: " + path + ": hálózati címről nem töltünk be sémát: " + local.Refused());
+        throw XmlError(Msg::SchemaMalformed + path + Msg::SchemaFromNetwork + local.Refused());
     if (!schema_) {
-        std::string text = "Hibás XML séma: " + (collector.firstFile.empty() ? path : collector.firstFile);
+        std::string text = Msg::SchemaMalformed + (collector.firstFile.empty() ? path : collector.firstFile);
         if (collector.firstLine > 0)
-            text += ", " + std::to_string(collector.firstLine) + ". sor";
+            text += ", " + std::to_string(collector.firstLine) + Msg::LineSuffix;
         if (!collector.firstError.empty())
             text += ": " + collector.firstError;
         throw XmlError(text);
@@ -186,7 +187,7 @@ SchemaReport TXmlSchema::Validate(xmlDoc* doc) const
     ValidContext context = NewValidContext(schema_.get(), collector);
     int result = xmlSchemaValidateDoc(context.get(), doc);
     if (result != 0 && collector.report.count == 0)
-        collector.report = {{{nullptr, 0, "a dokumentum nem ellenőrizhető"}}, 1};
+        collector.report = {{{nullptr, 0, Msg::SchemaDocumentNotChecked}}, 1};
     return std::move(collector.report);
 }
 
@@ -213,7 +214,7 @@ SchemaReport TXmlSchema::ValidateFile(const std::string& path) const
     ValidContext context = NewValidContext(schema_.get(), collector);
     int result = xmlSchemaValidateFile(context.get(), path.c_str(), 0);
     if (result != 0 && collector.report.count == 0)
-        collector.report = {{{nullptr, 0, "a fájl nem olvasható vagy nem ellenőrizhető"}}, 1};
+        collector.report = {{{nullptr, 0, Msg::SchemaFileNotChecked}}, 1};
     return std::move(collector.report);
 }
 
@@ -225,34 +226,34 @@ std::string SchemaReason(const std::string& message)
         std::string type = QuotedAfter(message, "type '", at);
         if (size_t colon = type.rfind(':'); colon != std::string::npos)
             type.erase(0, colon + 1);
-        return Quote(value) + " nem érvényes " + (type.empty() ? "" : type + " ") + "érték";
+        return Quote(value) + Msg::SchemaNotValid + (type.empty() ? "" : type + " ") + Msg::SchemaValueWord;
     }
     if (size_t at = message.find("[facet '"); at != std::string::npos) {
         std::string facet = QuotedAfter(message, "[facet '");
         std::string value = QuotedAfter(message, "The value '", at);
-        std::string what = facet == "enumeration" ? "nem a megengedett értékek egyike"
-                           : facet == "pattern"   ? "nem illik a megadott mintára"
-                           : facet.find("ength") != std::string::npos ? "hossza nem megengedett"
-                           : facet.find("Digits") != std::string::npos ? "túl sok számjegyet tartalmaz"
-                           : facet.find("clusive") != std::string::npos ? "kívül esik a megengedett tartományon"
-                                                                      : "nem felel meg a megszorításnak";
-        return (value.empty() ? std::string("Az érték") : Quote(value)) + " " + what;
+        std::string what = facet == "enumeration" ? Msg::SchemaNotAllowedValue
+                           : facet == "pattern"   ? Msg::SchemaNoPatternMatch
+                           : facet.find("ength") != std::string::npos ? Msg::SchemaLengthNotAllowed
+                           : facet.find("Digits") != std::string::npos ? Msg::SchemaTooManyDigits
+                           : facet.find("clusive") != std::string::npos ? Msg::SchemaOutOfRange
+                                                                      : Msg::SchemaFacetBroken;
+        return (value.empty() ? std::string(Msg::SchemaTheValue) : Quote(value)) + " " + what;
     }
     if (message.find("is required but missing") != std::string::npos)
-        return "hiányzik a kötelező " + Quote(QuotedAfter(message, "The attribute '")) + " attribútum";
+        return Msg::SchemaMissingAttribute + Quote(QuotedAfter(message, "The attribute '")) + Msg::SchemaAttributeWord;
     if (message.find("The attribute '") != std::string::npos && message.find("is not allowed") != std::string::npos)
-        return "nem megengedett " + Quote(QuotedAfter(message, "The attribute '")) + " attribútum";
+        return Msg::SchemaAttributeNotAllowed + Quote(QuotedAfter(message, "The attribute '")) + Msg::SchemaAttributeWord;
     if (message.find("This element is not expected") != std::string::npos)
-        return "ide nem várt elem";
+        return Msg::SchemaUnexpectedElement;
     if (message.find("Missing child element") != std::string::npos)
-        return "hiányzik egy kötelező gyermekelem";
+        return Msg::SchemaMissingChild;
     if (message.find("No matching global declaration available for the validation root") != std::string::npos)
-        return "a gyökérelemet a séma nem ismeri";
+        return Msg::SchemaUnknownRoot;
     if (message.find("Character content other than whitespace is not allowed") != std::string::npos)
-        return "itt nem állhat szöveg";
+        return Msg::SchemaNoTextHere;
     if (message.find("Element content is not allowed") != std::string::npos)
-        return "itt nem állhat elem";
-    return "nem felel meg a sémának";
+        return Msg::SchemaNoElementHere;
+    return Msg::SchemaBroken;
 }
 
 std::string SchemaProblemText(const std::string& message)
@@ -278,6 +279,6 @@ std::string ResolveSchemaPath(const std::string& dataFolder, const std::string& 
     bool outside = relative.empty() || relative.is_absolute() || relative.has_root_name() ||
                    relative.has_root_directory() || *relative.begin() == "..";
     if (outside)
-        throw std::runtime_error("Az XML séma csak az adatmappán belüli fájl lehet: " + name);
+        throw std::runtime_error(Msg::SchemaOutsideDataFolder + name);
     return dataFolder + Utf8FromPath(relative);
 }

@@ -1,5 +1,7 @@
 #include "export/controlcheck.h"
 
+#include "common/messages.h"
+
 #include "export/inifile.h"
 #include "export/textcodec.h"
 #include "export/textrules.h"
@@ -61,7 +63,7 @@ private:
             if (line.front() == '[') {
                 size_t close = line.find(']');
                 if (close == std::string_view::npos)
-                    Add(number, "a szakasz neve után hiányzik a \"]\"");
+                    Add(number, Msg::CheckNoClosingBracket);
                 std::string name(TrimBlanks(line.substr(1, close == std::string_view::npos ? line.npos : close - 1)));
                 std::string folded = FoldCase(name);
                 auto found = std::find_if(sections_.begin(), sections_.end(),
@@ -76,18 +78,17 @@ private:
             }
             size_t equals = line.find('=');
             if (!current || equals == std::string_view::npos) {
-                Add(number, current ? "a sor nem \"kulcs=érték\" alakú; a Korvex nem veszi figyelembe"
-                                    : "a sor szakasz előtt áll; a Korvex nem veszi figyelembe");
+                Add(number, current ? Msg::CheckNotKeyValue : Msg::CheckBeforeSection);
                 continue;
             }
             std::string key(TrimBlanks(line.substr(0, equals)));
             if (key.empty()) {
-                Add(number, "a sorban nincs kulcs az \"=\" előtt");
+                Add(number, Msg::CheckNoKey);
                 continue;
             }
             if (const Entry* first = Find(*current, key)) {
-                Add(number, "a(z) " + key + " kulcs már szerepel a(z) " + std::to_string(first->line) +
-                                ". sorban; csak az az érték számít");
+                Add(number, Msg::CheckThe + key + Msg::CheckKeyRepeated + std::to_string(first->line) +
+                                Msg::CheckKeyRepeatedEnd);
                 continue;
             }
             current->entries.push_back({key, std::string(TrimBlanks(line.substr(equals + 1))), number});
@@ -126,7 +127,7 @@ private:
             else if (key == "SCHEMA")
                 CheckSchema(entry);
             else
-                Add(entry.line, "ismeretlen kulcs a [MAIN] szakaszban: " + entry.key + " (VERSION, COLS vagy SCHEMA)");
+                Add(entry.line, Msg::CheckUnknownMainKey + entry.key + Msg::CheckUnknownMainKeyEnd);
         }
     }
 
@@ -140,7 +141,7 @@ private:
         bool number = dot == std::string::npos ? digits(v) : digits(std::string_view(v).substr(0, dot)) &&
                                                                  digits(std::string_view(v).substr(dot + 1));
         if (!number)
-            Add(entry.line, "a VERSION nem szám: \"" + v + "\"");
+            Add(entry.line, Msg::CheckVersionNotNumber + v + "\"");
     }
 
     void CheckCols(const Entry& entry)
@@ -153,7 +154,7 @@ private:
                 continue;
             bool letters = key.size() <= 2 && std::all_of(key.begin(), key.end(), [](char c) { return c >= 'A' && c <= 'Z'; });
             if (!letters)
-                Add(entry.line, "a COLS \"" + key + "\" része nem oszlopbetű (egy vagy két betű): minden sorban \"Hibás cella!\"");
+                Add(entry.line, Msg::CheckColsPart + key + Msg::CheckColsPartNotColumn);
             columns_.push_back(key);
         }
     }
@@ -187,22 +188,19 @@ private:
                 std::string column = UpperAscii(entry.key);
                 mapped.insert(column);
                 if (colsLine_ > 0 && std::find(columns_.begin(), columns_.end(), column) == columns_.end())
-                    Add(entry.line, "a(z) " + entry.key + " oszlop nincs a COLS-ban; ez a bejegyzés nem fut le", true);
+                    Add(entry.line, Msg::CheckThe + entry.key + Msg::CheckColumnNotInCols, true);
                 CheckCommands(entry, opened, closed);
             }
         }
         for (const std::string& column : columns_)
             if (!mapped.count(column))
-                Add(colsLine_, "a(z) " + column + " oszlopnak nincs MAPPING bejegyzése; a cellái semmit nem írnak", true);
+                Add(colsLine_, Msg::CheckThe + column + Msg::CheckColumnNoMapping, true);
         for (const auto& [name, line] : opened)
             if (!closed.count(name) && name != "CONSTANTTEXT")
-                Add(line, "a(z) " + name + " elemet egyetlen EndItem sem zárja le; a sorok egyre mélyebbre kerülnek",
-                    true);
+                Add(line, Msg::CheckThe + name + Msg::CheckNeverClosed, true);
         for (const auto& [name, line] : closed)
             if (!opened.count(name))
-                Add(line, "a(z) " + name + " elemet egyetlen BeginItem sem nyitja meg; az EndItem csak a gyökérelemen "
-                                           "vagy egy másik vezérlőfájl elemén hat",
-                    true);
+                Add(line, Msg::CheckThe + name + Msg::CheckNeverOpened, true);
         usesConstantText_ = opened.count("CONSTANTTEXT") > 0;
         if (usesConstantText_)
             constantLine_ = opened["CONSTANTTEXT"];
@@ -223,16 +221,15 @@ private:
             size_t close = text.find(')');
             std::string argument(TrimBlanks(SplitFirst(text, ")")));
             if (close != std::string::npos && !TrimBlanks(text).empty())
-                Add(entry.line, "a(z) \"" + command + "\" parancsban a \")\" utáni rész elvész", true);
+                Add(entry.line, Msg::CheckTheQuoted + command + Msg::CheckAfterParenLost, true);
             auto kind = std::find(Names.begin(), Names.end(), upper);
             if (kind == Names.end()) {
-                Add(entry.line, "ismeretlen parancs: \"" + name + "\" (BeginItem, EndItem, Content, Attribute vagy "
-                                "CreateDateItem)");
+                Add(entry.line, Msg::CheckUnknownCommand + name + Msg::CheckUnknownCommandEnd);
                 continue;
             }
             if (upper == "BEGINITEM" || upper == "ENDITEM") {
                 if (!IsXmlName(argument)) {
-                    Add(entry.line, "a(z) \"" + command + "\" elemneve nem lehet XML név: \"" + argument + "\"");
+                    Add(entry.line, Msg::CheckTheQuoted + command + Msg::CheckBadElementName + argument + "\"");
                     continue;
                 }
                 (upper == "BEGINITEM" ? opened : closed).try_emplace(argument, entry.line);
@@ -240,8 +237,8 @@ private:
                 size_t equals = argument.find('=');
                 std::string attribute = argument.substr(0, equals);
                 if (!IsXmlName(attribute))
-                    Add(entry.line, "a(z) \"" + command + "\" attribútumneve nem lehet XML név: \"" + attribute + "\"" +
-                                        (attribute != TrimBlanks(attribute) ? " (az \"=\" körüli szóköz a név része)" : ""));
+                    Add(entry.line, Msg::CheckTheQuoted + command + Msg::CheckBadAttributeName + attribute + "\"" +
+                                        (attribute != TrimBlanks(attribute) ? Msg::CheckSpaceAroundEquals : ""));
             }
         }
     }
@@ -254,10 +251,9 @@ private:
         for (const Entry& entry : format->entries) {
             std::string number = entry.value.substr(0, entry.value.find(','));
             if (!ParseInteger(number))
-                Add(entry.line, "a FORMAT bejegyzés nem \"behúzás[,x]\" alakú: \"" + entry.value +
-                                    "\"; a vezérlőfájl olvasása elakad, a munkalap kimarad");
+                Add(entry.line, Msg::CheckBadFormat + entry.value + Msg::CheckBadFormatEnd);
             else if (!IsXmlName(entry.key))
-                Add(entry.line, "a FORMAT " + entry.key + " kulcsa nem lehet elemnév; semmit nem tördel", true);
+                Add(entry.line, Msg::CheckFormatKey + entry.key + Msg::CheckFormatKeyNotName, true);
         }
     }
 
@@ -269,8 +265,7 @@ private:
                 continue;
             any = true;
             if (!Find(section, "Line0") || Find(section, "Line0")->value.empty()) {
-                Add(section.line, "a(z) [" + section.name + "] állandó szövegnek nincs (nem üres) Line0 sora; " +
-                                      "semmi nem kerül a helyére");
+                Add(section.line, Msg::ConstantTextName + section.name + Msg::CheckNoLine0);
                 continue;
             }
             // The lines are read up to the first missing or empty one.
@@ -284,14 +279,14 @@ private:
                 std::string upper = UpperAscii(entry.key);
                 std::optional<int> index = upper.starts_with("LINE") ? ParseInteger(upper.substr(4)) : std::nullopt;
                 if (!index)
-                    Add(entry.line, "a(z) " + entry.key + " kulcs nem LineN alakú; az állandó szövegbe nem kerül be", true);
+                    Add(entry.line, Msg::CheckThe + entry.key + Msg::CheckNotLineN, true);
                 else if (*index >= n)
-                    Add(entry.line, "a(z) " + entry.key + " sor nem kerül be: a Line" + std::to_string(n) +
-                                        " hiányzik vagy üres");
+                    Add(entry.line, Msg::CheckThe + entry.key + Msg::CheckLineSkipped + std::to_string(n) +
+                                        Msg::CheckLineSkippedEnd);
             }
         }
         if (usesConstantText_ && !any)
-            Add(constantLine_, "a MAPPING CONSTANTTEXT elemet nyit, de a fájlban nincs állandó szöveg szakasz");
+            Add(constantLine_, Msg::CheckNoConstantText);
     }
 
     std::string dataFolder_;
@@ -320,6 +315,6 @@ int BinaryLine(std::string_view bytes)
 std::vector<TCheckFinding> CheckExportControl(std::string_view bytes, const std::string& dataFolder)
 {
     if (int line = BinaryLine(bytes))
-        return {{line, "a fájl nem szöveg, vagy bájtsorrend-jel (BOM) nélküli UTF-16/UTF-32: a Korvex nem tudja olvasni"}};
+        return {{line, Msg::CheckNotText}};
     return Checker(DecodeTextFile(bytes), dataFolder).Run();
 }

@@ -108,8 +108,7 @@ void TExcelToXML::Convert(TExcelApp& app, const std::string& workbookName, int w
     RootName = sheet.GetCellText("A1");
     FileName = sheet.GetCellText("A2");
     if (FileName.find('\0') != std::string::npos)
-        FailWorkbook(ui_, workbookName, "A kimeneti fájl neve (" + sheet.SheetName +
-                                            " munkalap, A2) NUL karaktert tartalmaz, a munkafüzetből nem készül fájl.");
+        FailWorkbook(ui_, workbookName, Msg::NulOutputName + sheet.SheetName + Msg::NulOutputNameEnd);
     Encoding = ReadEncoding(sheet.GetCellText("A3"));
     Formats.clear();
 
@@ -126,16 +125,13 @@ void TExcelToXML::Convert(TExcelApp& app, const std::string& workbookName, int w
             continue;
         if (!InsideDataFolder(controlFile))
             FailWorkbook(ui_, workbookName,
-                         "A(z) " + sheet.SheetName + " munkalap vezérlőfájlja (A1: \"" + EscapedForMessage(controlFile) +
-                             "\") nem a vezérlőfájlok mappájában vagy annak almappájában van, ezért nem olvasható be; "
-                             "a munkafüzetből nem készül fájl.");
+                         Msg::SheetStart + sheet.SheetName + Msg::ControlOutside + EscapedForMessage(controlFile) +
+                             Msg::ControlOutsideEnd);
         if (ReadControlFile(ui_.DataFolder() + controlFile, version) != 0)
             continue;
         if (Columns.empty())
-            ui_.Warning(ControlFileName, "A vezérlőfájlból egyetlen oszlop sem olvasható ki (a fájl hiányzik, üres, "
-                                         "olvashatatlan, vagy a [MAIN] COLS kulcsa üres), ezért a(z) " +
-                                             sheet.SheetName + " munkalapról semmi sem kerül az XML-be (" +
-                                             workbookName + ").");
+            ui_.Warning(ControlFileName, Msg::NoColumnsRead + sheet.SheetName + Msg::NoColumnsReadSheet + workbookName +
+                                             Msg::NoColumnsReadEnd);
         TakeSchema(ControlSchema);
         origins_.BeginSheet(sheet.SheetName);
         ui_.SetStatus(1, sheet.SheetName);
@@ -163,8 +159,7 @@ void TExcelToXML::TakeSchema(const std::string& name)
     if (SchemaName.empty())
         SchemaName = name;
     else if (name != SchemaName)
-        throw std::runtime_error("A munkafüzet vezérlőfájljai különböző sémát neveznek meg: " + SchemaName + " és " +
-                                 name);
+        throw std::runtime_error(Msg::TwoSchemas + SchemaName + Msg::And + name);
 }
 
 std::string TExcelToXML::SchemaPath() const
@@ -212,9 +207,8 @@ TXMLDocument::Node TExcelToXML::ScanRows(TExcelSheet& sheet, TXMLDocument::Node 
                 empty = false;
                 if (std::optional<NonXmlCharacter> bad = FindNonXmlCharacter(text))
                     FailWorkbook(ui_, sheet.WorkbookName,
-                                 "A(z) " + sheet.SheetName + " munkalap " + column.Column + rowText +
-                                     " cellájában olyan karakter áll (" + DescribeCharacter(*bad) +
-                                     "), amelyet az XML 1.0 nem enged meg; a munkafüzetből nem készül fájl.");
+                                 Msg::SheetStart + sheet.SheetName + Msg::SheetWord + column.Column + rowText +
+                                     Msg::BadCharacter + DescribeCharacter(*bad) + Msg::BadCharacterEnd);
                 if (!origin)
                     origin = origins_.Add(row);
                 cursor = column.Apply(cursor, text, origin);
@@ -283,8 +277,8 @@ std::string TExcelToXML::WriteXML()
     // Constant texts go in as raw markup: only a well-formed result is written.
     if (std::string problem = TXMLDocument::WellFormednessProblem(bytes); !problem.empty())
         FailWorkbook(ui_, FileName,
-                     "A kimenet nem lenne jól formált XML (" + problem + "; a vezérlőfájl állandó szövegei: " +
-                         ControlFileName + "), ezért nem készül fájl: " + FileName);
+                     Msg::OutputNotWellFormed + problem + Msg::OutputConstantTexts + ControlFileName +
+                         Msg::OutputNotWritten + FileName);
 
     if (!OutputAccepted(text, bytes)) {
         FileName.clear();

@@ -1,5 +1,6 @@
 #include "export/schemacheck.h"
 
+#include "common/messages.h"
 #include "common/xmlschema.h"
 
 #include <libxml/parser.h>
@@ -103,14 +104,14 @@ std::string ProblemLine(const TOutputOrigin* origin, const std::string& path, co
 {
     std::string line;
     if (origin && origin->sheet)
-        line = *origin->sheet + ", " + std::to_string(origin->row) + ". sor ";
+        line = *origin->sheet + ", " + std::to_string(origin->row) + Msg::RowAt;
     line += "(" + path + "): " + SchemaProblemText(message);
     return line;
 }
 
 std::string InvalidOutputQuestion(long count)
 {
-    return "A kimenet " + std::to_string(count) + " helyen nem felel meg a sémának. Mégis menti?";
+    return Msg::InvalidOutputStart + std::to_string(count) + Msg::InvalidOutputQuestion;
 }
 
 TOutputCheck CheckOutput(const TXmlSchema& schema, std::string_view text, const xmlNode* built)
@@ -121,7 +122,7 @@ TOutputCheck CheckOutput(const TXmlSchema& schema, std::string_view text, const 
                                                           "UTF-8", XML_PARSE_NONET | XML_PARSE_NOERROR |
                                                                        XML_PARSE_NOWARNING | XML_PARSE_HUGE));
     if (!parsed || !xmlDocGetRootElement(parsed.get())) {
-        check.lines.push_back("A kimenet nem jól formázott XML (a CONSTANTTEXT szakaszok szövege rontotta el)");
+        check.lines.push_back(Msg::OutputMalformedByConstants);
         check.count = 1;
         return check;
     }
@@ -136,7 +137,7 @@ TOutputCheck CheckOutput(const TXmlSchema& schema, std::string_view text, const 
     for (const SchemaProblem& problem : report.problems) {
         const xmlNode* node = problem.node;
         if (!node) {
-            check.lines.push_back(std::string("(") + std::to_string(problem.line) + ". sor): " +
+            check.lines.push_back(std::string("(") + std::to_string(problem.line) + Msg::RowAtParen +
                                   SchemaProblemText(problem.message));
             continue;
         }
@@ -151,7 +152,7 @@ TOutputCheck CheckOutput(const TXmlSchema& schema, std::string_view text, const 
             ProblemLine(found == pairs.end() ? nullptr : OriginOf(found->second), path, problem.message));
     }
     if (report.count > static_cast<long>(report.problems.size()))
-        check.lines.push_back("... és még " + std::to_string(report.count - static_cast<long>(report.problems.size())) +
-                              " hely");
+        check.lines.push_back(Msg::AndMore + std::to_string(report.count - static_cast<long>(report.problems.size())) +
+                              Msg::Places);
     return check;
 }

@@ -1,5 +1,7 @@
 #include "export/textcodec.h"
 
+#include "common/messages.h"
+
 #include <array>
 #include <cstdio>
 
@@ -197,7 +199,7 @@ std::string DescribeCharacter(const NonXmlCharacter& character)
 {
     char text[16];
     if (character.malformed)
-        std::snprintf(text, sizeof text, "a 0x%02X bájt", static_cast<unsigned>(character.codePoint));
+        std::snprintf(text, sizeof text, Msg::MalformedByte, static_cast<unsigned>(character.codePoint));
     else
         std::snprintf(text, sizeof text, "U+%04X", static_cast<unsigned>(character.codePoint));
     return text;

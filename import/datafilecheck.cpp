@@ -1,5 +1,6 @@
 #include "import/datafilecheck.h"
 
+#include "common/messages.h"
 #include "import/xmltoexcelcontrol.h"
 
 std::unique_ptr<TXmlSchema> LoadDataSchema(const std::string& dataFolder, const std::string& schemaName)
@@ -14,15 +15,16 @@ void CheckDataFile(const TXmlSchema& schema, const std::string& path)
     SchemaReport report = schema.ValidateFile(path);
     if (report.Valid())
         return;
-    std::string text = "Az adatfájl " + std::to_string(report.count) + " helyen nem felel meg a sémának (" +
-                       schema.Path() + "), nincs átvéve: " + path;
+    std::string text = Msg::DataFileInvalid + std::to_string(report.count) + Msg::DataFileInvalidSchema + schema.Path() +
+                       Msg::DataFileNotTaken + path;
     for (const SchemaProblem& problem : report.problems) {
         text += "\n  ";
         if (problem.line > 0)
-            text += std::to_string(problem.line) + ". sor: ";
+            text += std::to_string(problem.line) + Msg::RowAtColon;
         text += SchemaProblemText(problem.message);
     }
     if (report.count > static_cast<long>(report.problems.size()))
-        text += "\n  ... és még " + std::to_string(report.count - static_cast<long>(report.problems.size())) + " hely";
+        text += "\n  " + (Msg::AndMore + std::to_string(report.count - static_cast<long>(report.problems.size()))) +
+                Msg::Places;
     throw ImportError(text);
 }

@@ -1,5 +1,6 @@
 #include "import/importcontrolcheck.h"
 
+#include "common/messages.h"
 #include "common/xmlschema.h"
 #include "import/xmltoexcelcontrol.h"
 
@@ -67,8 +68,7 @@ private:
         for (const xmlAttr* attribute = element->properties; attribute; attribute = attribute->next) {
             std::string name = AttributeName(attribute);
             if (std::none_of(known.begin(), known.end(), [&](const char* k) { return name == k; }))
-                Add(element, "ismeretlen attribútum a(z) " + Name(element) + " elemen: " + name +
-                                 " (a nevekben a kis- és nagybetű is számít)");
+                Add(element, Msg::CheckUnknownAttribute + Name(element) + Msg::CheckOnElement + name + Msg::CheckCaseCounts);
         }
     }
 
@@ -80,7 +80,7 @@ private:
         bool letters = !col->empty() && col->size() <= 2 &&
                        std::all_of(col->begin(), col->end(), [](char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); });
         if (!letters)
-            Add(element, "a Col értéke nem oszlopbetű (egy vagy két betű): \"" + *col + "\"");
+            Add(element, Msg::CheckColNotColumn + *col + "\"");
     }
 
     void CheckRoot(const xmlNode* root)
@@ -88,7 +88,7 @@ private:
         for (const xmlAttr* attribute = root->properties; attribute; attribute = attribute->next) {
             std::string name = AttributeName(attribute);
             if (name != DataSchemaAttribute && !name.starts_with("xmlns") && !name.starts_with("xsi:"))
-                Add(root, "ismeretlen attribútum a gyökérelemen: " + name + " (csak " + DataSchemaAttribute + ")");
+                Add(root, Msg::CheckUnknownRootAttribute + name + Msg::CheckOnly + DataSchemaAttribute + ")");
         }
         if (std::optional<std::string> schema = Value(root, DataSchemaAttribute); schema && !schema->empty()) {
             try {
@@ -102,17 +102,17 @@ private:
             if (child->type != XML_ELEMENT_NODE)
                 continue;
             if (Name(child) != "DBItem") {
-                Add(child, "ismeretlen elem: " + Name(child) + " (itt csak DBItem állhat; a Korvex figyelmen kívül hagyja)");
+                Add(child, Msg::CheckUnknownElement + Name(child) + Msg::CheckOnlyDBItem);
                 continue;
             }
             CheckAttributes(child, {"ID", "Page"});
             std::optional<std::string> id = Value(child, "ID");
             if (!id)
-                Add(child, "a DBItem-nek nincs ID attribútuma; egy elemre sem illeszkedik");
+                Add(child, Msg::CheckDBItemNoId);
             else
                 Repeated(child, *id, ids, "DBItem");
             if (!Value(child, "Page"))
-                Add(child, "a DBItem-nek nincs Page attribútuma; csak üres A1-es munkalapra írhat");
+                Add(child, Msg::CheckDBItemNoPage);
             CheckChildren(child);
         }
     }
@@ -121,9 +121,8 @@ private:
     {
         auto [first, added] = seen.try_emplace(key, Line(element));
         if (!added)
-            Add(element, std::string("ismétlődő ") + what + " ID: \"" + key.substr(0, key.find('\n')) +
-                             "\" (először a(z) " + std::to_string(first->second) +
-                             ". sorban); ugyanazt az adatot mindkettő kiírja");
+            Add(element, std::string(Msg::CheckRepeated) + what + Msg::CheckRepeatedId + key.substr(0, key.find('\n')) +
+                             Msg::CheckRepeatedFirst + std::to_string(first->second) + Msg::CheckRepeatedEnd);
     }
 
     void CheckChildren(const xmlNode* parent)
@@ -137,18 +136,18 @@ private:
             if (name == "Attribute") {
                 CheckAttributes(child, {"ID", "Col"});
                 if (!Value(child, "Col"))
-                    Add(child, "az Attribute-nak nincs Col attribútuma");
+                    Add(child, Msg::CheckAttributeNoCol);
                 CheckColumn(child);
                 if (std::optional<std::string> id = Value(child, "ID"))
                     Repeated(child, *id, attributeIds, "Attribute");
                 for (const xmlNode* inner = child->children; inner; inner = inner->next)
                     if (inner->type == XML_ELEMENT_NODE)
-                        Add(inner, "az Attribute elem belsejét a Korvex figyelmen kívül hagyja: " + Name(inner));
+                        Add(inner, Msg::CheckAttributeInside + Name(inner));
             } else if (name == "SubItem") {
                 CheckAttributes(child, {"ID", "Col", "NewRow", "Echo", "AttrID", "AttrValue", "ColIncrement"});
                 CheckColumn(child);
                 if (Value(child, "AttrValue") && !Value(child, "AttrID"))
-                    Add(child, "AttrValue AttrID nélkül: nincs feltétel, az érték hatástalan", true);
+                    Add(child, Msg::CheckAttrValueAlone, true);
                 // Sub items with the same name and condition take the same elements,
                 // so each is written twice.
                 if (std::optional<std::string> id = Value(child, "ID"))
@@ -157,8 +156,7 @@ private:
                              subIds, "SubItem");
                 CheckChildren(child);
             } else {
-                Add(child, "ismeretlen elem: " + name + " (itt csak Attribute és SubItem állhat; a Korvex figyelmen "
-                                                        "kívül hagyja)");
+                Add(child, Msg::CheckUnknownElement + name + Msg::CheckOnlyAttributeSubItem);
             }
         }
     }
@@ -195,6 +193,6 @@ std::vector<TCheckFinding> CheckImportControl(const std::string& path, const std
     xmlSetStructuredErrorFunc(oldContext, oldHandler);
     if (!doc || !xmlDocGetRootElement(doc.get()))
         return {{first.line > 0 ? first.line : 1,
-                 "a fájl nem jól formázott XML" + (first.message.empty() ? std::string() : ": " + first.message)}};
+                 Msg::CheckNotWellFormed + (first.message.empty() ? std::string() : ": " + first.message)}};
     return Checker(dataFolder).Run(xmlDocGetRootElement(doc.get()));
 }

@@ -304,7 +304,8 @@ private:
     uno::Reference<table::XCell> CellAt(int row, int column) const
     {
         if (row < 1 || column < 1)
-            throw HostError("nincs ilyen cella: " + std::to_string(row) + ". sor, " + std::to_string(column) + ". oszlop");
+            throw HostError(Msg::NoSuchCell + std::string(": ") + std::to_string(row) + Msg::RowComma + std::to_string(column) +
+                            Msg::ColumnSuffix);
         return sheet_->getCellByPosition(column - 1, row - 1);
     }
 
