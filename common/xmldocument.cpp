@@ -73,63 +73,63 @@ std::string HungarianParseReason(const ParseErrorDetail& error)
     const std::string limit = LimitReason(std::string(error.message));
     if (limit != error.message)
         return limit;
-    const std::string line = error.int1 > 0 ? " (" + std::to_string(error.int1) + ". sor)" : std::string();
+    const std::string line = error.int1 > 0 ? " (" + std::to_string(error.int1) + Msg::LineSuffixParen : std::string();
     switch (error.code) {
     case XML_ERR_DOCUMENT_EMPTY:
-        return "nincs gyökérelem (a fájl üres, vagy nem '<' jellel kezdődik)";
+        return Msg::ParseNoRoot;
     case XML_ERR_DOCUMENT_END:
-        return "a gyökérelem után további tartalom áll";
+        return Msg::ParseContentAfterRoot;
     case XML_ERR_TAG_NAME_MISMATCH:
-        return "a(z) <" + Named(error.str1) + "> elem" + line + " záró címkéje helyett </" + Named(error.str2) +
-               "> áll";
+        return Msg::ParseElementStart + Named(error.str1) + Msg::ParseElement + line + Msg::ParseMismatch +
+               Named(error.str2) + Msg::ParseMismatchEnd;
     case XML_ERR_TAG_NOT_FINISHED:
-        return "a fájl véget ér, mielőtt a(z) <" + Named(error.str1) + "> elem" + line + " lezárulna";
+        return Msg::ParseEndsBefore + Named(error.str1) + Msg::ParseElement + line + Msg::ParseNotClosedEnd;
     case XML_ERR_GT_REQUIRED:
-        return "hiányzik a '>' jel";
+        return Msg::ParseNoGt;
     case XML_ERR_LTSLASH_REQUIRED:
-        return "hiányzik a záró címke ('</')";
+        return Msg::ParseNoEndTag;
     case XML_ERR_EQUAL_REQUIRED:
-        return "hiányzik az '=' jel az attribútum neve után";
+        return Msg::ParseNoEquals;
     case XML_ERR_ATTRIBUTE_NOT_STARTED:
-        return "az attribútum értéke nem idézőjellel kezdődik";
+        return Msg::ParseNoQuote;
     case XML_ERR_ATTRIBUTE_NOT_FINISHED:
     case XML_ERR_STRING_NOT_CLOSED:
-        return "lezáratlan idézőjel";
+        return Msg::ParseOpenQuote;
     case XML_ERR_ATTRIBUTE_WITHOUT_VALUE:
-        return "a(z) " + Named(error.str1) + " attribútumnak nincs értéke";
+        return Msg::ParseThe + Named(error.str1) + Msg::ParseAttributeNoValue;
     case XML_ERR_ATTRIBUTE_REDEFINED:
-        return "a(z) " + Named(error.str1) + " attribútum kétszer szerepel";
+        return Msg::ParseThe + Named(error.str1) + Msg::ParseAttributeTwice;
     case XML_ERR_LT_IN_ATTRIBUTE:
-        return "'<' jel egy attribútum értékében";
+        return Msg::ParseLtInAttribute;
     case XML_ERR_NAME_REQUIRED:
-        return "hiányzó vagy hibás név (egy '<' vagy '&' jel után)";
+        return Msg::ParseNameRequired;
     case XML_ERR_ENTITYREF_SEMICOL_MISSING:
-        return "hiányzik a ';' egy '&' jellel kezdett hivatkozás végéről";
+        return Msg::ParseNoSemicolon;
     case XML_ERR_UNDECLARED_ENTITY:
     case XML_WAR_UNDECLARED_ENTITY:
-        return "ismeretlen entitás: &" + Named(error.str1) + ";";
+        return Msg::ParseUnknownEntity + Named(error.str1) + ";";
     case XML_ERR_INVALID_CHAR:
     case XML_ERR_INVALID_CHARREF:
-        return "érvénytelen karakter (vagy a fájl kódolása nem az, amit a deklarációja mond)";
+        return Msg::ParseInvalidChar;
     case XML_ERR_UNSUPPORTED_ENCODING:
-        return "ismeretlen kódolás: " + Named(error.str1);
+        return Msg::ParseUnknownEncoding + Named(error.str1);
     case XML_ERR_COMMENT_NOT_FINISHED:
-        return "lezáratlan megjegyzés ('<!--' '-->' nélkül)";
+        return Msg::ParseOpenComment;
     case XML_ERR_HYPHEN_IN_COMMENT:
-        return "két kötőjel ('--') egy megjegyzés belsejében";
+        return Msg::ParseHyphens;
     case XML_ERR_CDATA_NOT_FINISHED:
-        return "lezáratlan CDATA szakasz";
+        return Msg::ParseOpenCdata;
     case XML_ERR_XMLDECL_NOT_STARTED:
     case XML_ERR_XMLDECL_NOT_FINISHED:
-        return "hibás XML-deklaráció ('<?xml ... ?>')";
+        return Msg::ParseBadDeclaration;
     case XML_ERR_RESERVED_XML_NAME:
-        return "az XML-deklaráció csak a fájl legelején állhat";
+        return Msg::ParseLateDeclaration;
     case XML_ERR_SPACE_REQUIRED:
-        return "hiányzik egy szóköz (például két attribútum között)";
+        return Msg::ParseNoSpace;
     default:
         break;
     }
-    return "hibás XML szerkezet (" + std::string(error.message) + ")";
+    return Msg::ParseOther + std::string(error.message) + ")";
 }
 
 namespace {
@@ -163,7 +163,7 @@ public:
     // "3. sor: reason", as far as known.
     std::string Where() const
     {
-        std::string text = line_ > 0 ? std::to_string(line_) + ". sor" : "";
+        std::string text = line_ > 0 ? std::to_string(line_) + Msg::LineSuffix : "";
         if (!reason_.empty())
             text += (text.empty() ? "" : ": ") + reason_;
         return text.empty() ? std::string(Msg::NotWellFormed) : text;
