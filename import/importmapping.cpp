@@ -1,3 +1,5 @@
+// The export converter's operation that serves the import: it lives with the import,
+// which is its only user.
 #include "export/exceltoxml.h"
 
 #include "import/xmltoexcelcontrol.h"
