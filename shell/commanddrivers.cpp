@@ -9,6 +9,7 @@
 #include <exception>
 #include <filesystem>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -66,39 +67,67 @@ std::vector<std::pair<std::string, std::string>> ProposedOutputs(TExcelApp& app,
     return proposed;
 }
 
+// The open workbooks and the user's tick on each (nullopt: the choice was cancelled).
+struct WorkbookChoice {
+    std::vector<std::string> names;
+    std::optional<std::vector<bool>> ticked;
+};
+
+// Lists the workbooks of the connection and lets the user tick some. Without any open
+// workbook the user is warned and there is no choice at all.
+std::optional<WorkbookChoice> ChooseWorkbooks(Frontend& ui, TExcelApp& app)
+{
+    WorkbookChoice choice;
+    if (app.GetWorkbookNames(choice.names) == 0) {
+        ui.Warning(ui.Caption(), NoWorkbookMessage);
+        return std::nullopt;
+    }
+    choice.ticked = ui.SelectWorkbooks(choice.names);
+    return choice;
+}
+
+// Runs one workbook's step. A failure is that workbook's: it is reported with its name
+// (a lower layer has shown its own message where it has one) and the loop over the
+// workbooks ends, which the false answer tells.
+template <typename Step>
+bool GuardWorkbook(Frontend& ui, const std::string& name, Step&& step)
+{
+    try {
+        step();
+        return true;
+    } catch (const std::exception& error) {
+        ui.WorkbookFailed(name, error.what());
+    } catch (...) {
+        ui.WorkbookFailed(name, "");
+    }
+    return false;
+}
+
 }  // namespace
 
 void RunExcelToXML(Frontend& ui, const HostConnector& connect)
 {
     TExcelApp app(connect, &ui);
-    std::vector<std::string> names;
-    if (app.GetWorkbookNames(names) == 0) {
-        ui.Warning(ui.Caption(), NoWorkbookMessage);
+    std::optional<WorkbookChoice> choice = ChooseWorkbooks(ui, app);
+    if (!choice || !choice->ticked || DataFolderMissing(ui))
         return;
-    }
-    std::optional<std::vector<bool>> ticked = ui.SelectWorkbooks(names);
-    if (!ticked || DataFolderMissing(ui))
-        return;
-    if (ui.WantsOutputPlan() && !ui.AcceptOutputPlan(ProposedOutputs(app, names, *ticked)))
+    const std::vector<std::string>& names = choice->names;
+    const std::vector<bool>& ticked = *choice->ticked;
+    if (ui.WantsOutputPlan() && !ui.AcceptOutputPlan(ProposedOutputs(app, names, ticked)))
         return;
     BusyGuard busy(ui);
     for (size_t j = 0; j < names.size(); ++j) {
-        try {
+        bool done = GuardWorkbook(ui, names[j], [&] {
             ui.SetBusy(true);
-            if (j < ticked->size() && (*ticked)[j]) {
+            if (j < ticked.size() && ticked[j]) {
                 ui.SetStatus(0, names[j]);
                 ui.ProcessMessages();
                 TExcelToXML converter(ui);
                 converter.Convert(app, names[j], static_cast<int>(j) + 1);
             }
-        } catch (const std::exception& error) {
-            // A lower layer has shown its own message where it has one.
-            ui.WorkbookFailed(names[j], error.what());
+        });
+        if (!done)
             break;
-        } catch (...) {
-            ui.WorkbookFailed(names[j], "");
-            break;
-        }
     }
 }
 
@@ -114,26 +143,22 @@ void RunXMLToExcel(Frontend& ui, const HostConnector& connect)
     std::unique_ptr<TXmlSchema> schema = LoadDataSchema(ui.DataFolder(), control.Schema);
 
     TExcelApp app(connect, &ui);
-    std::vector<std::string> names;
-    if (app.GetWorkbookNames(names) == 0) {
-        ui.Warning(ui.Caption(), NoWorkbookMessage);
+    std::optional<WorkbookChoice> choice = ChooseWorkbooks(ui, app);
+    if (!choice)
         return;
-    }
-    std::optional<std::vector<bool>> ticked = ui.SelectWorkbooks(names);
-    if (ticked) {
+    // A cancelled choice maps no pages; the files are transferred all the same.
+    if (choice->ticked) {
+        const std::vector<std::string>& names = choice->names;
+        const std::vector<bool>& ticked = *choice->ticked;
         for (size_t j = 0; j < names.size(); ++j) {
-            if (j >= ticked->size() || !(*ticked)[j])
+            if (j >= ticked.size() || !ticked[j])
                 continue;
-            try {
+            bool done = GuardWorkbook(ui, names[j], [&] {
                 TExcelToXML converter(ui);
                 converter.ReadImportMapping(app, names[j], static_cast<int>(j) + 1, control);
-            } catch (const std::exception& error) {
-                ui.WorkbookFailed(names[j], error.what());
+            });
+            if (!done)
                 break;
-            } catch (...) {
-                ui.WorkbookFailed(names[j], "");
-                break;
-            }
         }
     }
     ui.SetLogText("");
