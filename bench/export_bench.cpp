@@ -15,6 +15,7 @@
 //     export_bench [--rows N] [--runs N] [--office] [--slow-rows N] [--no-scale]
 
 #include "bench/benchfrontend.h"
+#include "bench/countingbackend.h"
 #include "export/exceltoxml.h"
 #include "host/memory/memoryhost.h"
 #include "common/xmldocument.h"
@@ -47,52 +48,6 @@ namespace fs = std::filesystem;
 namespace {
 
 constexpr int Columns = 8;
-
-// Counts every call into a backend and its sheets, blocks included.
-class CountingBackend : public HostBackend {
-public:
-    explicit CountingBackend(std::shared_ptr<HostBackend> inner) : inner_(std::move(inner)) {}
-    int WorkbookCount() override { return ++calls, inner_->WorkbookCount(); }
-    std::string WorkbookFullName(int book) override { return ++calls, inner_->WorkbookFullName(book); }
-    int SheetCount(int book) override { return ++calls, inner_->SheetCount(book); }
-    std::unique_ptr<HostSheet> Sheet(int book, int sheet) override
-    {
-        ++calls;
-        return std::make_unique<CountingSheet>(inner_->Sheet(book, sheet), calls);
-    }
-
-    long long calls = 0;
-
-private:
-    class CountingSheet : public HostSheet {
-    public:
-        CountingSheet(std::unique_ptr<HostSheet> inner, long long& calls) : inner_(std::move(inner)), calls_(calls) {}
-        std::string Name() override { return ++calls_, inner_->Name(); }
-        CellValue ReadCell(int row, int column) override { return ++calls_, inner_->ReadCell(row, column); }
-        void WriteCell(int row, int column, const CellValue& value) override
-        {
-            ++calls_;
-            inner_->WriteCell(row, column, value);
-        }
-        bool BlockAccess() const override { return inner_->BlockAccess(); }
-        CellRange UsedArea() override { return ++calls_, inner_->UsedArea(); }
-        std::vector<CellValue> ReadBlock(const CellRange& range) override
-        {
-            return ++calls_, inner_->ReadBlock(range);
-        }
-        void WriteBlock(const CellRange& range, const std::vector<CellValue>& values) override
-        {
-            ++calls_;
-            inner_->WriteBlock(range, values);
-        }
-        BlockWriteLimits WriteLimits(const CellRange& area) override { return ++calls_, inner_->WriteLimits(area); }
-
-    private:
-        std::unique_ptr<HostSheet> inner_;
-        long long& calls_;
-    };
-    std::shared_ptr<HostBackend> inner_;
-};
 
 void WriteControlFile(const fs::path& path, const std::string& schema = "")
 {

@@ -15,6 +15,7 @@
 //     import_bench [--elements N] [--runs N] [--office] [--slow-elements N] [--peak-elements N]
 
 #include "bench/benchfrontend.h"
+#include "bench/countingbackend.h"
 #include "export/exceltoxml.h"
 #include "host/memory/memoryhost.h"
 #include "common/xmldocument.h"
@@ -50,68 +51,6 @@ namespace fs = std::filesystem;
 namespace {
 
 constexpr int CellsPerElement = 6;
-
-// Counts the cells written through a backend and the calls that wrote them.
-class CountingBackend : public HostBackend {
-public:
-    explicit CountingBackend(std::shared_ptr<HostBackend> inner) : inner_(std::move(inner)) {}
-    int WorkbookCount() override { return inner_->WorkbookCount(); }
-    std::string WorkbookFullName(int book) override { return inner_->WorkbookFullName(book); }
-    int SheetCount(int book) override { return inner_->SheetCount(book); }
-    std::unique_ptr<HostSheet> Sheet(int book, int sheet) override
-    {
-        return std::make_unique<CountingSheet>(inner_->Sheet(book, sheet), *this);
-    }
-
-    long long writes = 0;      // cells
-    long long writeCalls = 0;  // single writes and blocks
-    double hostSeconds = 0;    // spent in the backend's write calls and their questions
-
-private:
-    class CountingSheet : public HostSheet {
-    public:
-        CountingSheet(std::unique_ptr<HostSheet> inner, CountingBackend& counts) : inner_(std::move(inner)), counts_(counts)
-        {
-        }
-        std::string Name() override { return inner_->Name(); }
-        CellValue ReadCell(int row, int column) override { return inner_->ReadCell(row, column); }
-        void WriteCell(int row, int column, const CellValue& value) override
-        {
-            ++counts_.writes;
-            ++counts_.writeCalls;
-            Timed([&] { inner_->WriteCell(row, column, value); });
-        }
-        bool BlockAccess() const override { return inner_->BlockAccess(); }
-        CellRange UsedArea() override { return inner_->UsedArea(); }
-        std::vector<CellValue> ReadBlock(const CellRange& range) override { return inner_->ReadBlock(range); }
-        void WriteBlock(const CellRange& range, const std::vector<CellValue>& values) override
-        {
-            for (const CellValue& value : values)
-                counts_.writes += value.kind != CellValue::Kind::Empty;
-            ++counts_.writeCalls;
-            Timed([&] { inner_->WriteBlock(range, values); });
-        }
-        BlockWriteLimits WriteLimits(const CellRange& area) override
-        {
-            BlockWriteLimits limits;
-            Timed([&] { limits = inner_->WriteLimits(area); });
-            return limits;
-        }
-
-    private:
-        template <class Call>
-        void Timed(Call call)
-        {
-            auto start = std::chrono::steady_clock::now();
-            call();
-            counts_.hostSeconds += std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-        }
-
-        std::unique_ptr<HostSheet> inner_;
-        CountingBackend& counts_;
-    };
-    std::shared_ptr<HostBackend> inner_;
-};
 
 void WriteControlFile(const fs::path& path)
 {
