@@ -95,6 +95,32 @@ void TVmdXmlParser::ScanDoctype(const char* start)
     CurContent.clear();
 }
 
+// The walk every declaration with parts shares: from p to the ">" that closes it, out of
+// the parameter entities it entered (down to floor) where their text ends, over
+// whitespace and, with expandParameters, into each parameter entity referenced. Every
+// other character goes to step, which reads on from p. Answers the last character of the
+// declaration (its ">", or the one before the terminating zero) and leaves p after it.
+template <class Step>
+const char* TVmdXmlParser::WalkToClose(const char*& p, int floor, bool expandParameters, Step step)
+{
+    for (;;) {
+        const char c = *p;
+        if (c == '\0') {
+            if (PopAtZero(p, floor))
+                continue;
+            return p - 1;
+        }
+        if (c == '>')
+            return p++;
+        if (IsXmlSpace(c))
+            ++p;
+        else if (expandParameters && c == '%')
+            EnterParameterEntity(p);
+        else
+            step(c);
+    }
+}
+
 const char* TVmdXmlParser::AnalyzeDoctype(const char* start)
 {
     // At the document level the floor is 0: the entity stack ends up empty. Inside an
@@ -103,24 +129,8 @@ const char* TVmdXmlParser::AnalyzeDoctype(const char* start)
     const char* p = start + 9;
     bool afterName = false;
     bool afterSubset = false;
-    const char* end = nullptr;
-    for (;;) {
-        const char c = *p;
-        if (c == '\0') {
-            if (PopAtZero(p, floor))
-                continue;
-            end = p - 1;
-            break;
-        }
-        if (c == '>') {
-            end = p;
-            break;
-        }
-        if (IsXmlSpace(c)) {
-            ++p;
-        } else if (c == '%') {
-            EnterParameterEntity(p);
-        } else if (c == '[') {
+    const char* end = WalkToClose(p, floor, true, [&](char c) {
+        if (c == '[') {
             p = WalkDeclarations(p + 1, floor);
         } else if (c == ']') {
             afterSubset = true;
@@ -143,7 +153,7 @@ const char* TVmdXmlParser::AnalyzeDoctype(const char* start)
         } else {
             ++p;
         }
-    }
+    });
     if (EntityStack.Count() > floor) {
         Report(deError, end, end);
         const char* resume = end + 1;
@@ -319,27 +329,7 @@ const char* TVmdXmlParser::AttListDecl(const char* start, int floor)
     TElemDef* element = nullptr;
     TAttrDef* attr = nullptr;
     const char* p = start + 9;
-    const char* final = nullptr;
-    for (;;) {
-        const char c = *p;
-        if (c == '\0') {
-            if (PopAtZero(p, floor))
-                continue;
-            final = p - 1;
-            break;
-        }
-        if (c == '>') {
-            final = p++;
-            break;
-        }
-        if (IsXmlSpace(c)) {
-            ++p;
-            continue;
-        }
-        if (c == '%') {
-            EnterParameterEntity(p);
-            continue;
-        }
+    const char* final = WalkToClose(p, floor, true, [&](char c) {
         switch (state) {
         case ElementName: {
             const char* end = AttListWordEnd(p, false);
@@ -433,7 +423,7 @@ const char* TVmdXmlParser::AttListDecl(const char* start, int floor)
             }
             break;
         }
-    }
+    });
     if (element) {
         TDtdElementRec rec;
         rec.Start = start;
@@ -452,22 +442,10 @@ const char* TVmdXmlParser::EntityDecl(const char* start, int floor)
     bool named = false;
     bool defined = false;  // a literal or an external identifier has been read
     const char* p = start + 8;
-    const char* final = nullptr;
-    for (;;) {
-        const char c = *p;
-        if (c == '\0') {
-            if (PopAtZero(p, floor))
-                continue;
-            final = p - 1;
-            break;
-        }
-        if (c == '>') {
-            final = p++;
-            break;
-        }
-        if (IsXmlSpace(c)) {
-            ++p;
-        } else if (!named) {
+    // Parameter references are not expanded here: a "%" before the name marks a
+    // parameter entity.
+    const char* final = WalkToClose(p, floor, false, [&](char c) {
+        if (!named) {
             if (c == '%') {
                 parameter = true;
                 ++p;
@@ -503,7 +481,7 @@ const char* TVmdXmlParser::EntityDecl(const char* start, int floor)
         } else {
             ++p;
         }
-    }
+    });
     if (!named)
         return p;
     TEntityDef* added = nullptr;
@@ -531,22 +509,8 @@ const char* TVmdXmlParser::NotationDecl(const char* start, int floor)
     bool named = false;
     bool identified = false;
     const char* p = start + 10;
-    const char* final = nullptr;
-    for (;;) {
-        const char c = *p;
-        if (c == '\0') {
-            if (PopAtZero(p, floor))
-                continue;
-            final = p - 1;
-            break;
-        }
-        if (c == '>') {
-            final = p++;
-            break;
-        }
-        if (IsXmlSpace(c)) {
-            ++p;
-        } else if (!named) {
+    const char* final = WalkToClose(p, floor, false, [&](char c) {
+        if (!named) {
             const char* name = p;
             while (*p != '\0' && !IsXmlSpace(*p) && *p != '>')
                 ++p;
@@ -564,7 +528,7 @@ const char* TVmdXmlParser::NotationDecl(const char* start, int floor)
         } else {
             ++p;
         }
-    }
+    });
     if (!named)
         return p;
     auto* added = static_cast<TNotationDef*>(Notations.Add(std::move(notation)));

@@ -188,6 +188,8 @@ private:
     const char* WalkDeclarations(const char* p, int floor);
     bool PopAtZero(const char*& p, int floor);
     void EnterParameterEntity(const char*& p);
+    template <class Step>
+    const char* WalkToClose(const char*& p, int floor, bool expandParameters, Step step);
     const char* ElementDecl(const char* start);
     const char* AttListDecl(const char* start, int floor);
     const char* EntityDecl(const char* start, int floor);
