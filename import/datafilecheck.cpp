@@ -24,7 +24,7 @@ void CheckDataFile(const TXmlSchema& schema, const std::string& path)
         text += SchemaProblemText(problem.message);
     }
     if (report.count > static_cast<long>(report.problems.size()))
-        text += "\n  " + (Msg::AndMore + std::to_string(report.count - static_cast<long>(report.problems.size()))) +
-                Msg::Places;
+        text += "\n  " + std::string(Msg::AndMore) +
+                std::to_string(report.count - static_cast<long>(report.problems.size())) + Msg::Places;
     throw ImportError(text);
 }
