@@ -203,6 +203,11 @@ inline constexpr char TableNoMemory[] = "elfogyott a memória egy ";
 inline constexpr char TableNoMemoryEnd[] = " értékből álló táblához";
 inline constexpr char TableNotCreated[] = "az értéktábla nem hozható létre (";  // + reason + ")"
 inline constexpr char ColumnSuffix[] = ". oszlop";  // "nincs ilyen cella: 3. sor, 2. oszlop"
+inline constexpr char ExcelOpenedElsewhere[] = "A fájlt más is megnyitotta (";  // + owner file
+inline constexpr char ExcelOpenedElsewhereTail[] =
+    "), az Excel csak olvasásra nyitotta meg; Korvex nem menti (--save-as: másolat): ";  // + file
+inline constexpr char ExcelOpenedReadOnly[] =
+    "Az Excel a munkafüzetet csak olvasásra nyitotta meg; Korvex nem menti (--save-as: másolat): ";  // + file
 inline constexpr char ExcelUnreachable[] = "Az Excel nem érhető el";
 inline constexpr char ExcelNotInstalled[] = "Az Excel nincs telepítve (";  // + reason + ")"
 inline constexpr char ExcelNotStarted[] = "Az Excel nem indítható el (";   // + reason + ")"

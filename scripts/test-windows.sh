@@ -22,6 +22,9 @@ say() { printf 'test-windows: %s\n' "$*"; }
 if [ ! -f "$WINEPREFIX/system.reg" ]; then
     say "making the Wine prefix $WINEPREFIX"
     wine wineboot --init >/dev/null 2>&1 || true
+    # Its server winds down for a few seconds: a run joining it would find its services
+    # leaving (no RPCSS, so no running object table), so the run starts a server of its own.
+    wineserver -w
 fi
 # One Wine server for every program of the run; it goes when the run ends. Its
 # background services start here, away from the output pipes of the tests (a service

@@ -4,7 +4,7 @@
 # undefined-behaviour sanitizers whose fuzz targets then run for a bounded time each.
 # Also takes the gallery and main window screenshots, builds and installs the Debian
 # package, and builds the Windows programs (korvex-cli.exe and the engine's tests, left
-# in build-windows). Exits non-zero on the first failure.
+# in build-windows) and runs them under Wine. Exits non-zero on the first failure.
 set -eu
 cd "$(dirname "$0")/.."
 JOBS=${JOBS:-$(nproc)}
@@ -56,7 +56,7 @@ tests/fuzz/run-fuzzers.sh "$FUZZ_SECONDS" "$PWD/build-asan"
 
 step "Windows build (mingw-w64): korvex-cli.exe and the engine's tests"
 JOBS="$JOBS" scripts/build-windows.sh build-windows
-# The Wine run (scripts/test-windows.sh build-windows) is not part of this command yet:
-# a few engine tests still expect Linux paths in their messages there.
+step "Windows tests under Wine"
+JOBS="$JOBS" scripts/test-windows.sh build-windows
 
 step "all tests passed"

@@ -283,6 +283,14 @@ int IntegerOf(const Variant& value, const char* what)
     return static_cast<int>((*copy).lVal);
 }
 
+bool TruthOf(const Variant& value, const char* what)
+{
+    Variant copy(value);
+    if (FAILED(VariantChangeType(copy.get(), copy.get(), 0, VT_BOOL)))
+        throw HostError(std::string("az Excel nem adott logikai értéket: ") + what);
+    return (*copy).boolVal != VARIANT_FALSE;
+}
+
 std::string TextOf(const Variant& value, const char* what)
 {
     if ((*value).vt != VT_BSTR)
@@ -597,6 +605,26 @@ Dispatch WorkbookAt(const Dispatch& application, int position)
     return application.Object(L"Workbooks").Object(L"Item", std::move(index));
 }
 
+// Excel's mark that someone has a workbook open: the owner file "~$NAME" beside it.
+fs::path OwnerFileOf(const fs::path& file)
+{
+    return file.parent_path() / (L"~$" + file.filename().wstring());
+}
+
+// A workbook Excel opened read-only (someone else has the file open, or the file is
+// marked read-only) cannot be saved in place: said before anything is stored.
+void RefuseReadOnly(const Dispatch& workbook, const fs::path& file)
+{
+    if (!TruthOf(workbook.Get(L"ReadOnly"), "ReadOnly"))
+        return;
+    std::error_code error;
+    const fs::path owner = OwnerFileOf(file);
+    if (fs::exists(owner, error))
+        throw HostError(Msg::ExcelOpenedElsewhere + Utf8FromPath(owner.filename()) + Msg::ExcelOpenedElsewhereTail +
+                        Utf8FromPath(file));
+    throw HostError(Msg::ExcelOpenedReadOnly + Utf8FromPath(file));
+}
+
 // A copy written next to its target and moved over it: the old file stays whole until
 // the new one is complete.
 void SaveCopyAtomically(const Dispatch& workbook, const fs::path& target)
@@ -633,10 +661,13 @@ std::vector<std::string> StoreWorkbooksOf(const Dispatch& application, const std
     for (int position : chosen) {
         if (position < 1 || position > count)
             throw HostError(Msg::NoWorkbookAt + std::to_string(position) + Msg::WorkbookAtSuffix);
-        std::string name = TextOf(WorkbookAt(application, position).Get(L"FullName"), "FullName");
+        Dispatch workbook = WorkbookAt(application, position);
+        std::string name = TextOf(workbook.Get(L"FullName"), "FullName");
         fs::path source = PathFromUtf8(name);
         if (!source.is_absolute())
             throw HostError(Msg::WorkbookHasNoFile + name);
+        if (saveAsDir.empty())
+            RefuseReadOnly(workbook, source);
         fs::path target = saveAsDir.empty() ? source : fs::absolute(PathFromUtf8(saveAsDir)) / source.filename();
         target = target.lexically_normal();
         // Windows file names ignore letter case.
@@ -647,7 +678,7 @@ std::vector<std::string> StoreWorkbooksOf(const Dispatch& application, const std
         plan.emplace_back(position, std::move(target));
     }
     // A copy does not replace a file that is there already. In place, Excel's own Save
-    // holds the file: another user's copy opens read-only and its Save fails by itself.
+    // holds the file, and one opened read-only was refused above.
     if (!force && !saveAsDir.empty()) {
         for (const auto& [position, target] : plan) {
             std::error_code error;

@@ -72,6 +72,23 @@ TElemType ElemTypeOf(const std::string& definition)
     return etAny;
 }
 
+// Whether a system identifier names its file without the document's folder. A leading
+// "/" or "\" starts at the root (on Windows: of the current drive, or "\\server\share"),
+// and on Windows "C:" names a drive.
+bool IsRootedPath(const std::string& path)
+{
+    if (path.empty())
+        return false;
+    if (path[0] == '/' || path[0] == '\\')
+        return true;
+#ifdef _WIN32
+    const char letter = static_cast<char>(path[0] | 0x20);
+    return path.size() >= 2 && path[1] == ':' && letter >= 'a' && letter <= 'z';
+#else
+    return false;
+#endif
+}
+
 } // namespace
 
 void TVmdXmlParser::ScanDoctype(const char* start)
@@ -611,16 +628,13 @@ std::unique_ptr<TVmdXmlParser> TVmdXmlParser::LoadExternalEntity(const std::stri
 {
 #ifdef _WIN32
     const char separator = '\\';
-    const bool absolute = (SystemId.size() >= 2 && SystemId[0] == '\\' && SystemId[1] == '\\')
-        || (SystemId.size() >= 2 && SystemId[1] == ':')
-        || (SystemId.size() >= 2 && SystemId[0] == '/' && SystemId[1] == '/');
     const char* folderSeparators = "\\/";
 #else
     // Identifiers written for Windows use "\"; on this platform both separate folders.
     const char separator = '/';
-    const bool absolute = !SystemId.empty() && (SystemId[0] == '/' || SystemId[0] == '\\');
     const char* folderSeparators = "/";
 #endif
+    const bool absolute = IsRootedPath(SystemId);
     std::string path = SystemId;
     for (char& c : path) {
         if (c == '/' || c == '\\')

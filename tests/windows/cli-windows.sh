@@ -159,6 +159,29 @@ if [ "$status" -eq 0 ] && grep -q "Mentve / saved: .*import-munkafuzet.fods" for
 else
     fail "import --save-as --force: status $status"; cat forced.err
 fi
+# In place (--save): the workbook's own file gets the cells; refused, the file left as
+# it was, when Excel's owner file shows that someone else has the workbook open.
+cp import-munkafuzet.fods inplace.fods
+status=0
+wine "$cli" import --data-folder "$data" --open inplace.fods --save \
+    "$(win "$src/examples/szamlak.xml")" > inplace.log 2> inplace.err || status=$?
+wine "$double" dump inplace.fods 2 | tr -d '\r' > inplace-grid.txt || true
+if [ "$status" -eq 0 ] && cmp -s inplace-grid.txt grid-expected.txt; then
+    pass "import --save: the workbook's own file holds the Linux run's cells"
+else
+    fail "import --save: status $status"; cat inplace.err; diff grid-expected.txt inplace-grid.txt
+fi
+cp import-munkafuzet.fods taken.fods
+echo valaki > '~$taken.fods'
+status=0
+wine "$cli" import --data-folder "$data" --open taken.fods --save \
+    "$(win "$src/examples/szamlak.xml")" > taken.log 2> taken.err || status=$?
+if [ "$status" -eq 1 ] && grep -q 'A fájlt más is megnyitotta (~\$taken.fods)' taken.err &&
+    cmp -s taken.fods import-munkafuzet.fods; then
+    pass "import --save: a workbook someone else has open is refused and left as it was"
+else
+    fail "import --save of a workbook someone else has open: status $status"; cat taken.err
+fi
 unset KORVEX_DOUBLE_REPORT
 wine "$double" unregister
 

@@ -355,10 +355,28 @@ private:
     std::wstring failure_;
 };
 
+// The file name of a full name.
+std::wstring NameOf(const std::wstring& fullName)
+{
+    size_t slash = fullName.find_last_of(L"\\/");
+    return slash == std::wstring::npos ? fullName : fullName.substr(slash + 1);
+}
+
+// Someone else has the file open (its owner file "~$NAME" lies beside it), or the file
+// is marked read-only.
+bool OpensReadOnly(const std::wstring& path)
+{
+    const std::wstring name = NameOf(path);
+    const std::wstring owner = path.substr(0, path.size() - name.size()) + L"~$" + name;
+    const DWORD attributes = GetFileAttributesW(path.c_str());
+    return GetFileAttributesW(owner.c_str()) != INVALID_FILE_ATTRIBUTES
+        || (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY));
+}
+
 enum : DISPID {
     IdCount = 1, IdItem, IdOpen, IdFullName, IdName, IdWorksheets, IdClose, IdSave, IdSaveAs, IdSaveCopyAs,
     IdCells, IdRange, IdUsedRange, IdValue, IdNumberFormat, IdRow, IdColumn, IdRows, IdColumns, IdWorkbooks,
-    IdVisible, IdDisplayAlerts, IdQuit
+    IdVisible, IdDisplayAlerts, IdQuit, IdReadOnly
 };
 
 class Range : public Object {
@@ -639,7 +657,7 @@ protected:
     {
         return {{L"FullName", IdFullName}, {L"Name", IdName},     {L"Worksheets", IdWorksheets},
                 {L"Close", IdClose},       {L"Save", IdSave},     {L"SaveAs", IdSaveAs},
-                {L"SaveCopyAs", IdSaveCopyAs}};
+                {L"SaveCopyAs", IdSaveCopyAs}, {L"ReadOnly", IdReadOnly}};
     }
     bool Alive() const override { return book_->open; }
 
@@ -647,18 +665,19 @@ protected:
     {
         switch (id) {
         case IdFullName: return ReturnText(result, book_->fullName);
-        case IdName: {
-            size_t slash = book_->fullName.find_last_of(L"\\/");
-            return ReturnText(result, slash == std::wstring::npos ? book_->fullName : book_->fullName.substr(slash + 1));
-        }
+        case IdName: return ReturnText(result, NameOf(book_->fullName));
         case IdWorksheets: return Return(result, new Worksheets(state_, book_));
+        case IdReadOnly: return ReturnBool(result, book_->readOnly);
         case IdClose: {
             book_->open = false;
             auto& books = state_->books;
             books.erase(std::remove(books.begin(), books.end(), book_), books.end());
             return S_OK;
         }
-        case IdSave: return SaveTo(book_->fullName);
+        case IdSave:
+            if (book_->readOnly)
+                return Fail(L"Cannot access read-only document '" + NameOf(book_->fullName) + L"'.");
+            return SaveTo(book_->fullName);
         case IdSaveAs:
         case IdSaveCopyAs: {
             std::wstring name;
@@ -716,6 +735,7 @@ protected:
             book->fullName = path;
             if (!LoadFods(path, *book))
                 return Fail(L"Sorry, we couldn't find " + path + L".");
+            book->readOnly = OpensReadOnly(path);
             books.push_back(book);
             return Return(result, new Workbook(state_, book));
         }

@@ -10,11 +10,15 @@
 //   range fails with DISP_E_BADINDEX ("Subscript out of range"). Open(FileName, ...)
 //   loads a workbook (here: a flat OpenDocument spreadsheet, .fods, by its cells), adds
 //   it at the end and returns it; a file that is already open, or cannot be read, fails.
-// Workbook: FullName (the path as opened), Name (the file name), Worksheets;
+//   With alerts off, Excel opens a file that someone else has open (its owner file
+//   "~$NAME" lies beside it) or that is marked read-only as read-only.
+// Workbook: FullName (the path as opened), Name (the file name), Worksheets, ReadOnly;
 //   Close(SaveChanges) removes it from Workbooks: calls on it and on its sheets and
 //   ranges then fail with RPC_E_DISCONNECTED, as a released Excel object does;
 //   Save, SaveAs(FileName), SaveCopyAs(FileName) write its cells as a .fods file
-//   (SaveAs also renames the workbook; SaveCopyAs leaves it as it is).
+//   (SaveAs also renames the workbook; SaveCopyAs leaves it as it is). Save of a
+//   read-only workbook fails ("Cannot access read-only document"); the other two may
+//   write elsewhere.
 // Worksheets: Count; Item(j), 1-based, also as the default member.
 // Worksheet: Name; Cells (the whole sheet as a Range) and Cells(row, column), both
 //   1-based; Range("A1") and Range("A1:C3"); UsedRange: the smallest rectangle holding
@@ -84,6 +88,7 @@ struct Book {
     std::wstring fullName;
     std::vector<std::shared_ptr<Sheet>> sheets;
     bool open = true;
+    bool readOnly = false;
 };
 
 // What the application holds; the tests read and change it directly.

@@ -4,10 +4,13 @@
 #include "host/cellvalue.h"
 #include "host/excel/excelhost.h"
 #include "host/excelsheet.h"
+#include "common/pathtext.h"
 #include "tests/host/excel/exceldouble.h"
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <fstream>
 #include <string>
 #include <vector>
 
@@ -394,6 +397,50 @@ TEST_F(ExcelHostTest, CellsBeyondTheSheetAreHostErrors)
     EXPECT_THROW(sheet->WriteCell(1048577, 1, CellValue::FromNumber(1)), HostError);
     EXPECT_THROW(Connect()->Sheet(1, 2), HostError);
     EXPECT_THROW(Connect()->Sheet(2, 1), HostError);
+}
+
+// In place, a workbook Excel opened read-only is refused before anything is stored,
+// --force or not; a copy elsewhere is still made.
+TEST_F(ExcelHostTest, SavingInPlaceRefusesAWorkbookOpenedReadOnly)
+{
+    namespace fs = std::filesystem;
+    const fs::path folder = fs::temp_directory_path() / ("korvex-readonly-" + std::to_string(GetCurrentProcessId()));
+    fs::remove_all(folder);
+    fs::create_directories(folder / "copies");
+    const std::string readOnly = Utf8FromPath(folder / "b.fods");
+    const struct {
+        bool ownerFile;
+        std::string message;
+    } cases[] = {
+        {true, "A fájlt más is megnyitotta (~$b.fods), az Excel csak olvasásra nyitotta meg; Korvex nem menti "
+               "(--save-as: másolat): " + readOnly},
+        {false, "Az Excel a munkafüzetet csak olvasásra nyitotta meg; Korvex nem menti (--save-as: másolat): " + readOnly},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.ownerFile);
+        state->books.clear();
+        AddBook((folder / "a.fods").wstring());
+        AddBook((folder / "b.fods").wstring());
+        state->books.back()->readOnly = true;
+        if (c.ownerFile)
+            std::ofstream(folder / "~$b.fods") << "valaki";
+        else
+            fs::remove(folder / "~$b.fods");
+        for (bool force : {false, true}) {
+            try {
+                StoreExcelWorkbooks({}, "", force);
+                ADD_FAILURE() << "a read-only workbook was saved in place";
+            } catch (const HostError& error) {
+                EXPECT_EQ(std::string(error.what()), c.message);
+            }
+        }
+        EXPECT_EQ(state->saves, 0);
+        EXPECT_FALSE(fs::exists(folder / "a.fods"));
+    }
+    const std::vector<std::string> written = StoreExcelWorkbooks({2}, Utf8FromPath(folder / "copies"), false);
+    EXPECT_EQ(written, std::vector<std::string>{Utf8FromPath(folder / "copies" / "b.fods")});
+    EXPECT_TRUE(fs::exists(folder / "copies" / "b.fods"));
+    fs::remove_all(folder);
 }
 
 }  // namespace
