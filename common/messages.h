@@ -192,6 +192,7 @@ inline constexpr char ExcelNoMember[] = "az Excelnek nincs ilyen tagja: ";  // +
 inline constexpr char ExcelRefused[] = "az Excel elutasította: ";  // + member + " (" + reason + ")"
 inline constexpr char ExcelNoNumber[] = "az Excel nem adott számot: ";  // + what was asked
 inline constexpr char ExcelNoText[] = "az Excel nem adott szöveget: ";  // + what was asked
+inline constexpr char ExcelNoBoolean[] = "az Excel nem adott logikai értéket: ";  // + what was asked
 inline constexpr char ExcelUnknownValue[] = "az Excel ismeretlen fajtájú cellaértéket adott (";  // + type + ")"
 // + range address:
 inline constexpr char ExcelSingleValue[] = "az Excel egyetlen értéket adott a tartományra: ";

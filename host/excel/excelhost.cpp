@@ -287,7 +287,7 @@ bool TruthOf(const Variant& value, const char* what)
 {
     Variant copy(value);
     if (FAILED(VariantChangeType(copy.get(), copy.get(), 0, VT_BOOL)))
-        throw HostError(std::string("az Excel nem adott logikai értéket: ") + what);
+        throw HostError(Msg::ExcelNoBoolean + std::string(what));
     return (*copy).boolVal != VARIANT_FALSE;
 }
 
