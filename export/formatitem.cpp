@@ -44,7 +44,8 @@ TFormatItem::TFormatItem(std::string key, const std::string& value)
 
 std::string TFormatItem::Apply(const std::string& text) const
 {
-    const std::string lineBreak = "\n" + std::string(static_cast<size_t>(std::abs(int(Indent))), '\t');
+    std::string lineBreak(static_cast<size_t>(std::abs(int(Indent))) + 1, '\t');
+    lineBreak[0] = '\n';
 
     // Checked before anything is built: a big indent on a big text must fail, not
     // allocate gigabytes first.
