@@ -52,47 +52,52 @@ private:
     void Read(std::string_view text)
     {
         Section* current = nullptr;
-        int number = 0;
-        while (!text.empty()) {
-            ++number;
-            size_t end = text.find('\n');
-            std::string_view line = TrimBlanks(text.substr(0, end));
-            text = end == std::string_view::npos ? std::string_view() : text.substr(end + 1);
-            if (line.empty() || line.front() == ';')
-                continue;
-            if (line.front() == '[') {
-                size_t close = line.find(']');
-                if (close == std::string_view::npos)
+        for (int number = 1; !text.empty(); ++number) {
+            const TIniLine line = NextIniLine(text, number);
+            switch (line.kind) {
+            case TIniLine::Kind::Skipped:
+                break;
+            case TIniLine::Kind::Section: {
+                if (!line.closed)
                     Add(number, Msg::CheckNoClosingBracket);
-                std::string name(TrimBlanks(line.substr(1, close == std::string_view::npos ? line.npos : close - 1)));
-                std::string folded = FoldCase(name);
+                std::string folded = FoldCase(line.name);
                 auto found = std::find_if(sections_.begin(), sections_.end(),
                                           [&](const Section& s) { return FoldCase(s.name) == folded; });
                 if (found == sections_.end()) {
-                    sections_.push_back({name, number, {}});
+                    sections_.push_back({std::string(line.name), number, {}});
                     current = &sections_.back();
                 } else {
                     current = &*found;
                 }
-                continue;
+                break;
             }
-            size_t equals = line.find('=');
-            if (!current || equals == std::string_view::npos) {
+            case TIniLine::Kind::Other:
                 Add(number, current ? Msg::CheckNotKeyValue : Msg::CheckBeforeSection);
-                continue;
+                break;
+            case TIniLine::Kind::Entry:
+                AddEntry(current, line);
+                break;
             }
-            std::string key(TrimBlanks(line.substr(0, equals)));
-            if (key.empty()) {
-                Add(number, Msg::CheckNoKey);
-                continue;
-            }
-            if (const Entry* first = Find(*current, key)) {
-                Add(number, Msg::CheckThe + key + Msg::CheckKeyRepeated + std::to_string(first->line) +
-                                Msg::CheckKeyRepeatedEnd);
-                continue;
-            }
-            current->entries.push_back({key, std::string(TrimBlanks(line.substr(equals + 1))), number});
         }
+    }
+
+    void AddEntry(Section* current, const TIniLine& line)
+    {
+        if (!current) {
+            Add(line.number, Msg::CheckBeforeSection);
+            return;
+        }
+        std::string key(line.name);
+        if (key.empty()) {
+            Add(line.number, Msg::CheckNoKey);
+            return;
+        }
+        if (const Entry* first = Find(*current, key)) {
+            Add(line.number, Msg::CheckThe + key + Msg::CheckKeyRepeated + std::to_string(first->line) +
+                                 Msg::CheckKeyRepeatedEnd);
+            return;
+        }
+        current->entries.push_back({key, std::string(line.value), line.number});
     }
 
     static const Entry* Find(const Section& section, std::string_view key)

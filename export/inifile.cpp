@@ -84,33 +84,51 @@ TIniFile TIniFile::FromBytes(std::string_view bytes)
     return ini;
 }
 
+TIniLine NextIniLine(std::string_view& text, int number)
+{
+    size_t end = text.find('\n');
+    std::string_view line = TrimBlanks(text.substr(0, end));
+    text = end == std::string_view::npos ? std::string_view() : text.substr(end + 1);
+    TIniLine result;
+    result.number = number;
+    if (line.empty() || line.front() == ';')
+        return result;
+    if (line.front() == '[') {
+        size_t close = line.find(']');
+        result.kind = TIniLine::Kind::Section;
+        result.closed = close != std::string_view::npos;
+        result.name = TrimBlanks(line.substr(1, result.closed ? close - 1 : line.npos));
+        return result;
+    }
+    size_t equals = line.find('=');
+    if (equals == std::string_view::npos) {
+        result.kind = TIniLine::Kind::Other;
+        return result;
+    }
+    result.kind = TIniLine::Kind::Entry;
+    result.name = TrimBlanks(line.substr(0, equals));
+    result.value = TrimBlanks(line.substr(equals + 1));
+    return result;
+}
+
 void TIniFile::Parse(std::string_view text)
 {
     Section* current = nullptr;
-    while (!text.empty()) {
-        size_t end = text.find('\n');
-        std::string_view line = TrimBlanks(text.substr(0, end));
-        text = end == std::string_view::npos ? std::string_view() : text.substr(end + 1);
-        if (line.empty() || line.front() == ';')
-            continue;
-        if (line.front() == '[') {
-            size_t close = line.find(']');
-            std::string folded = FoldCase(TrimBlanks(line.substr(1, close == std::string_view::npos ? line.npos : close - 1)));
+    for (int number = 1; !text.empty(); ++number) {
+        const TIniLine line = NextIniLine(text, number);
+        if (line.kind == TIniLine::Kind::Section) {
+            std::string folded = FoldCase(line.name);
             auto [found, added] = sectionIndex_.try_emplace(folded, sections_.size());
             if (added)
                 sections_.push_back(Section{std::move(folded), {}, {}});
             current = &sections_[found->second];
             continue;
         }
-        size_t equals = line.find('=');
-        if (!current || equals == std::string_view::npos)
+        if (line.kind != TIniLine::Kind::Entry || !current || line.name.empty())
             continue;
-        std::string key(TrimBlanks(line.substr(0, equals)));
-        if (key.empty())
-            continue;
-        std::string folded = FoldCase(key);
+        std::string folded = FoldCase(line.name);
         if (current->index.try_emplace(folded, current->entries.size()).second)
-            current->entries.push_back({std::move(key), std::move(folded), std::string(TrimBlanks(line.substr(equals + 1)))});
+            current->entries.push_back({std::string(line.name), std::move(folded), std::string(line.value)});
     }
 }
 

@@ -43,6 +43,23 @@ private:
     std::unordered_map<std::string, size_t> sectionIndex_;  // folded name -> section
 };
 
+// One line of an INI text as the reader takes it apart.
+struct TIniLine {
+    enum class Kind {
+        Skipped,   // empty or a ";" comment
+        Section,   // "[name]"; closed tells whether the "]" is there
+        Entry,     // "key=value"; the key may be empty
+        Other,     // anything else: no "=" outside a section header
+    };
+    Kind kind = Kind::Skipped;
+    int number = 0;           // 1-based line number
+    std::string_view name;    // the section's name or the entry's key, blanks trimmed
+    std::string_view value;   // the entry's value, blanks trimmed
+    bool closed = true;
+};
+// Takes the next line off the front of text (which must not be empty).
+TIniLine NextIniLine(std::string_view& text, int number);
+
 // Lower-case form of a UTF-8 text for comparisons that ignore letter case (ASCII,
 // Latin-1, Latin Extended-A, Greek and Cyrillic letters).
 std::string FoldCase(std::string_view text);
