@@ -193,6 +193,7 @@ bool TExcelToXML::OutputAccepted(const std::string& text, std::string_view bytes
 TXMLDocument::Node TExcelToXML::ScanRows(TExcelSheet& sheet, TXMLDocument::Node cursor)
 {
     int emptyRun = 0;
+    const bool release = ui_.OutputSchema().empty() && SchemaName.empty();
     // A sheet filled to its last row never shows ten empty rows: it ends there.
     for (int row = FirstDataRow; emptyRun < EmptyRowsAtEnd && row <= SheetRows; ++row) {
         const std::string rowText = std::to_string(row);
@@ -218,7 +219,7 @@ TXMLDocument::Node TExcelToXML::ScanRows(TExcelSheet& sheet, TXMLDocument::Node 
         // What no later row can change is turned into text as the rows go, so memory
         // holds the open elements rather than the whole document. Kept whole when a
         // schema is named: its report traces problems through the built elements.
-        if (row % ReleaseEveryRows == 0 && ui_.OutputSchema().empty() && SchemaName.empty())
+        if (release && row % ReleaseEveryRows == 0)
             ui_.Document().ReleaseFinished(cursor);
     }
     return cursor;
