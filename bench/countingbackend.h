@@ -59,6 +59,12 @@ private:
             ++counts_.writeCalls;
             Timed([&] { inner_->WriteBlock(range, values); });
         }
+        bool FasterIntoEmptyCells() const override { return inner_->FasterIntoEmptyCells(); }
+        void EmptyCells(const std::vector<CellRange>& ranges) override
+        {
+            ++counts_.calls;
+            Timed([&] { inner_->EmptyCells(ranges); });
+        }
         BlockWriteLimits WriteLimits(const CellRange& area) override
         {
             ++counts_.calls;

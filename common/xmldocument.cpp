@@ -699,11 +699,12 @@ void CheckWholeFile(const std::string& path)
 
 }  // namespace
 
-TXMLStreamReader::TXMLStreamReader(const std::string& path)
+TXMLStreamReader::TXMLStreamReader(const std::string& path, bool checkWholeFile)
     : path_(path)
 {
     CheckReadable(path);
-    CheckWholeFile(path);
+    if (checkWholeFile)
+        CheckWholeFile(path);
     reader_.reset(OpenReader(path));
 }
 

@@ -118,7 +118,8 @@ struct _xmlTextReader;
 // is valid until the next call of Next.
 class TXMLStreamReader {
 public:
-    explicit TXMLStreamReader(const std::string& path);
+    // Checks the whole file first, as a load would, unless it has just been read whole.
+    explicit TXMLStreamReader(const std::string& path, bool checkWholeFile = true);
     ~TXMLStreamReader();
     TXMLStreamReader(const TXMLStreamReader&) = delete;
     TXMLStreamReader& operator=(const TXMLStreamReader&) = delete;

@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <limits>
 #include <string_view>
+#include <utility>
 
 const char* const CellErrorCaption = Msg::CellError;
 
@@ -67,6 +68,47 @@ TWriteBehind::~TWriteBehind()
     }
     session_->End();
     app_.session_.reset();
+}
+
+bool TExcelApp::WouldWriteOverData(int workbookIndex, int sheetIndex, int row)
+{
+    try {
+        std::unique_ptr<HostSheet> sheet = Backend().Sheet(workbookIndex, sheetIndex);
+        return buffered_ && sheet->BlockAccess() && sheet->FasterIntoEmptyCells() && sheet->UsedArea().LastRow() >= row;
+    } catch (...) {
+        return false;  // the writes themselves report it
+    }
+}
+
+TWriteSurvey::TWriteSurvey(TExcelApp& app)
+    : app_(app)
+{
+    if (app.Buffered() && !app.session_) {
+        session_ = std::make_shared<WriteSession>(true);
+        app.session_ = session_;
+    }
+}
+
+TWriteSurvey::~TWriteSurvey()
+{
+    End();
+}
+
+void TWriteSurvey::End()
+{
+    if (!session_)
+        return;
+    session_->End();
+    app_.session_.reset();
+}
+
+bool TWriteSurvey::EmptyNotedCells()
+{
+    if (!session_)
+        return false;
+    End();  // the writes made for real after this are held by a TWriteBehind of their own
+    std::shared_ptr<WriteSession> session = std::exchange(session_, nullptr);
+    return session->EmptyNotedCells();
 }
 
 void TWriteBehind::Flush()

@@ -42,12 +42,17 @@ public:
     // cell then travels on its own, as a comparison and for diagnosis.
     bool Buffered() const { return buffered_; }
     // Runs action once every cell written so far has reached the host: at once,
-    // unless a TWriteBehind holds writes back.
+    // unless a TWriteBehind holds writes back (or a TWriteSurvey drops it).
     void AfterWrites(std::function<void()> action);
+    // Whether writing a worksheet (1-based positions) from row on would go over cells
+    // that hold data, in a host that writes in blocks much faster into empty cells;
+    // false on any failure.
+    bool WouldWriteOverData(int workbookIndex, int sheetIndex, int row);
 
 private:
     friend class TExcelSheet;
     friend class TWriteBehind;
+    friend class TWriteSurvey;
 
     std::shared_ptr<HostBackend> backend_;
     MessageSink* messages_;
@@ -78,6 +83,29 @@ public:
 private:
     TExcelApp& app_;
     std::shared_ptr<WriteSession> session_;  // null when this object holds nothing back
+};
+
+// While it lives, the cell writes made through the sheets of app are noted and not
+// made, and AfterWrites actions are dropped. A writer that is about to make the same
+// writes again for real empties their cells first, in a host that writes faster into
+// empty cells. Does nothing when app is not buffered or its writes are held already.
+class TWriteSurvey {
+public:
+    explicit TWriteSurvey(TExcelApp& app);
+    ~TWriteSurvey();
+    TWriteSurvey(const TWriteSurvey&) = delete;
+    TWriteSurvey& operator=(const TWriteSurvey&) = delete;
+
+    bool Active() const { return static_cast<bool>(session_); }
+    // Empties the noted cells that hold data (see WriteSession::EmptyNotedCells) and
+    // ends the survey. Whether any cell was emptied; failures are passed on.
+    bool EmptyNotedCells();
+
+private:
+    void End();
+
+    TExcelApp& app_;
+    std::shared_ptr<WriteSession> session_;
 };
 
 // One worksheet of one open workbook; one object is reused for every sheet a caller visits.

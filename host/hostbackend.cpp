@@ -36,3 +36,11 @@ BlockWriteLimits HostSheet::WriteLimits(const CellRange& area)
                 limits.occupied.push_back({row, column, 1, 1});
     return limits;
 }
+
+void HostSheet::EmptyCells(const std::vector<CellRange>& ranges)
+{
+    for (const CellRange& range : ranges)
+        for (int row = range.row; row <= range.LastRow(); ++row)
+            for (int column = range.column; column <= range.LastColumn(); ++column)
+                WriteCell(row, column, CellValue::Empty());
+}

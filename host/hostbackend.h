@@ -80,6 +80,14 @@ public:
     virtual void WriteBlock(const CellRange& range, const std::vector<CellValue>& values);
     // The cells of an area that a block write has to respect.
     virtual BlockWriteLimits WriteLimits(const CellRange& area);
+
+    // Whether blocks written over cells that hold data are much slower than into empty
+    // ones, so that a writer who knows every cell it is about to write empties them
+    // first with EmptyCells.
+    virtual bool FasterIntoEmptyCells() const { return false; }
+    // Empties the contents of the rectangles; notes and formats stay. The default goes
+    // cell by cell.
+    virtual void EmptyCells(const std::vector<CellRange>& ranges);
 };
 
 // The running spreadsheet application. Workbooks and sheets are addressed by their

@@ -230,7 +230,8 @@ void TXMLToExcelControl::TransferFile(const std::string& fileName, TExcelApp& ho
     // One top-level element at a time: memory holds the largest of them, not the file.
     // The main window's document is left inactive, as after a whole-file load.
     ui_.Document().SetActive(false);
-    TXMLStreamReader reader(fileName);
+    const Survey survey = EmptyCellsAhead(fileName, host);
+    TXMLStreamReader reader(fileName, !survey.read);
     // Where the element was whose cells were being written when the host refused one.
     // Cells go to the host in blocks (see TWriteBehind), so this is followed along with
     // them; the node itself is gone by then.
@@ -241,28 +242,35 @@ void TXMLToExcelControl::TransferFile(const std::string& fileName, TExcelApp& ho
     std::optional<Place> writing;
     TWriteBehind writes(host);
     const long long total = reader.FileSize();
+    // A survey is the first half of the progress.
+    const long long before = survey.read ? total : 0;
+    bool stopAsked = false;
     try {
         for (Node node = reader.Next(); node; node = reader.Next()) {
-            ui_.SetProgress(reader.BytesRead(), total);
-            // A stop asked for here ends the file before this element.
-            ui_.ProcessMessages();
+            ui_.SetProgress(before + reader.BytesRead(), before + total);
+            // A stop asked for here ends the file before this element, unless cells
+            // were emptied ahead: then the file is written to its end first, so that
+            // no emptied cell stays empty.
+            try {
+                if (!stopAsked)
+                    ui_.ProcessMessages();
+            } catch (const CommandCancelled&) {
+                if (!survey.emptied)
+                    throw;
+                stopAsked = true;
+            }
             if (IsLayoutWhitespace(node))
                 continue;
-            std::string name = TXMLDocument::NodeName(node);
-            host.AfterWrites([&writing, place = Place{TXMLDocument::Line(node), name}] { writing = place; });
-            bool matched = false;
-            if (IsElement(node))
-                for (TXMLToExcelDBItem& item : DBItems)
-                    if (item.ID == name) {
-                        item.TransferElement(node, host, ui_, EchoText);
-                        matched = true;
-                    }
-            if (!matched)
-                host.AfterWrites([this, line = "--- " + name] { ui_.AppendLog(line); });
+            host.AfterWrites([&writing, place = Place{TXMLDocument::Line(node), TXMLDocument::NodeName(node)}] {
+                writing = place;
+            });
+            TransferNode(node, host);
             writes.Checkpoint();
         }
         writes.Flush();
-        ui_.SetProgress(total, total);
+        ui_.SetProgress(before + total, before + total);
+        if (stopAsked)
+            throw CommandCancelled();
     } catch (const CommandCancelled&) {
         // The elements before the stop keep their cells and log lines.
         writes.Flush();
@@ -280,6 +288,73 @@ void TXMLToExcelControl::TransferFile(const std::string& fileName, TExcelApp& ho
             writing ? ", " + std::to_string(writing->line) + Msg::LineOpen + writing->name + ")" : std::string();
         throw HostError(Msg::ImportStopped + fileName + where + ": " + reason);
     }
+}
+
+// Hands one child of the document element to the DB items of its name.
+void TXMLToExcelControl::TransferNode(Node node, TExcelApp& host)
+{
+    std::string name = TXMLDocument::NodeName(node);
+    bool matched = false;
+    if (IsElement(node))
+        for (TXMLToExcelDBItem& item : DBItems)
+            if (item.ID == name) {
+                item.TransferElement(node, host, ui_, EchoText);
+                matched = true;
+            }
+    if (!matched)
+        host.AfterWrites([this, line = "--- " + name] { ui_.AppendLog(line); });
+}
+
+// Some hosts write blocks much more slowly over rows that hold data than into empty
+// ones (LibreOffice moves the storage of every row below on each element). There the
+// file is read once without writing, noting the cells it writes; those that hold data
+// are emptied, and the writes go into empty cells. A cell the file does not write is
+// never emptied. Any failure of the survey leaves the cells as they are: the writes
+// meet it again where it lies, after the cells before it.
+TXMLToExcelControl::Survey TXMLToExcelControl::EmptyCellsAhead(const std::string& fileName, TExcelApp& host)
+{
+    if (!WritesOverData(host))
+        return {};
+    TWriteSurvey survey(host);
+    if (!survey.Active())
+        return {};
+    // The survey moves the rows; the writes start where it did.
+    const std::vector<TXMLToExcelDBItem> items = DBItems;
+    const std::string echo = EchoText;
+    auto restore = [&] {
+        DBItems = items;
+        EchoText = echo;
+    };
+    try {
+        TXMLStreamReader reader(fileName);
+        const long long total = reader.FileSize();
+        for (Node node = reader.Next(); node; node = reader.Next()) {
+            ui_.SetProgress(reader.BytesRead(), 2 * total);
+            ui_.ProcessMessages();  // a stop here comes before any cell is touched
+            if (!IsLayoutWhitespace(node))
+                TransferNode(node, host);
+        }
+    } catch (const CommandCancelled&) {
+        restore();
+        throw;
+    } catch (const std::exception&) {
+        restore();
+        return {};
+    }
+    restore();
+    try {
+        return {true, survey.EmptyNotedCells()};
+    } catch (const HostError&) {
+        return {true, false};
+    }
+}
+
+bool TXMLToExcelControl::WritesOverData(TExcelApp& host) const
+{
+    for (const TXMLToExcelDBItem& item : DBItems)
+        if (item.HasTarget() && host.WouldWriteOverData(item.WorkbookIndex, item.SheetIndex, item.Row + 1))
+            return true;
+    return false;
 }
 
 void TXMLToExcelDBItem::TransferElement(Node element, TExcelApp& host, Frontend& ui, std::string& echoText)

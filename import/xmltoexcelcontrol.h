@@ -99,6 +99,15 @@ public:
     std::string EchoText;
 
 private:
+    // How a file was read before its writes were made.
+    struct Survey {
+        bool read = false;     // once, noting the cells it writes
+        bool emptied = false;  // and those that held data were emptied
+    };
+    Survey EmptyCellsAhead(const std::string& fileName, TExcelApp& host);
+    bool WritesOverData(TExcelApp& host) const;
+    void TransferNode(TXMLDocument::Node node, TExcelApp& host);
+
     Frontend& ui_;
 };
 

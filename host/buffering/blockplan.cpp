@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <tuple>
+#include <utility>
 
 namespace {
 
@@ -169,4 +171,90 @@ WritePlan PlanBlockWrites(const CellRange& area, const std::vector<CellPos>& blo
     if (grouped)
         plan.blocks.push_back(Rectangle(top, bottom, left, right));
     return plan;
+}
+
+namespace {
+
+// The rows of one column that hold anything, as intervals asked in rising order.
+class ColumnUse {
+public:
+    ColumnUse(const std::vector<CellRange>& inUse, int column)
+    {
+        for (const CellRange& range : inUse)
+            if (!range.Empty() && range.column <= column && column <= range.LastColumn())
+                rows_.push_back({range.row, range.LastRow()});
+        std::sort(rows_.begin(), rows_.end());
+    }
+
+    // Whether a row from first to last is in use; first never goes down between calls.
+    bool Any(int first, int last)
+    {
+        if (first > last)
+            return false;
+        while (next_ < rows_.size() && rows_[next_].second < first)
+            ++next_;
+        return next_ < rows_.size() && rows_[next_].first <= last;
+    }
+
+private:
+    std::vector<std::pair<int, int>> rows_;
+    size_t next_ = 0;
+};
+
+// The runs of one column; rows are sorted and distinct.
+void AddColumnRuns(int column, const CellPos* first, const CellPos* end, ColumnUse& use,
+                   std::vector<CellRange>& runs)
+{
+    int start = first->row;
+    int last = start;
+    bool holdsData = use.Any(start, start);
+    auto close = [&] {
+        if (holdsData)
+            runs.push_back({start, column, last - start + 1, 1});
+    };
+    for (const CellPos* cell = first + 1; cell != end; ++cell) {
+        if (use.Any(last + 1, cell->row - 1)) {  // a cell in use that is not written
+            close();
+            start = cell->row;
+            holdsData = false;
+        }
+        last = cell->row;
+        holdsData = use.Any(last, last) || holdsData;
+    }
+    close();
+}
+
+}  // namespace
+
+std::vector<CellRange> RangesToEmpty(std::vector<CellPos> written, const std::vector<CellRange>& inUse)
+{
+    auto byColumn = [](const CellPos& a, const CellPos& b) {
+        return a.column != b.column ? a.column < b.column : a.row < b.row;
+    };
+    std::sort(written.begin(), written.end(), byColumn);
+    written.erase(std::unique(written.begin(), written.end()), written.end());
+
+    std::vector<CellRange> runs;
+    for (size_t i = 0; i < written.size();) {
+        size_t end = i;
+        while (end < written.size() && written[end].column == written[i].column)
+            ++end;
+        ColumnUse use(inUse, written[i].column);
+        AddColumnRuns(written[i].column, written.data() + i, written.data() + end, use, runs);
+        i = end;
+    }
+
+    // Runs over the same rows in neighbouring columns become one rectangle.
+    std::sort(runs.begin(), runs.end(), [](const CellRange& a, const CellRange& b) {
+        return std::tie(a.row, a.rows, a.column) < std::tie(b.row, b.rows, b.column);
+    });
+    std::vector<CellRange> joined;
+    for (const CellRange& run : runs) {
+        if (!joined.empty() && joined.back().row == run.row && joined.back().rows == run.rows &&
+            joined.back().LastColumn() + 1 == run.column)
+            ++joined.back().columns;
+        else
+            joined.push_back(run);
+    }
+    return joined;
 }

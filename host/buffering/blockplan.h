@@ -36,3 +36,11 @@ std::vector<CellRange> WriteAreas(const std::vector<CellPos>& sortedCells);
 // singleCells and those moved block cells.
 WritePlan PlanBlockWrites(const CellRange& area, const std::vector<CellPos>& blockCells,
                           const std::vector<CellPos>& singleCells, const BlockWriteLimits& limits);
+
+// The rectangles to empty before the written cells (in any order, repeats allowed) are
+// written over, when a host writes much faster into empty cells. Column by column, a
+// run goes from a written cell to a written cell and holds no cell in use that is not
+// written, so emptying it loses nothing the writes do not replace; runs without a cell
+// in use are left out, and runs of neighbouring columns over the same rows are joined.
+// inUse holds rectangles that do not overlap.
+std::vector<CellRange> RangesToEmpty(std::vector<CellPos> written, const std::vector<CellRange>& inUse);

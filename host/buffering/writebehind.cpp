@@ -22,13 +22,17 @@ std::shared_ptr<WriteTarget> WriteSession::Find(int book, int sheet) const
 
 std::shared_ptr<WriteTarget> WriteSession::Add(int book, int sheet, std::shared_ptr<HostSheet> host, std::string name)
 {
-    auto target = std::make_shared<WriteTarget>(WriteTarget{book, sheet, std::move(host), std::move(name)});
+    auto target = std::make_shared<WriteTarget>(WriteTarget{book, sheet, std::move(host), std::move(name), {}});
     targets_.push_back(target);
     return target;
 }
 
 void WriteSession::Write(const std::shared_ptr<WriteTarget>& target, int row, int column, CellValue value)
 {
+    if (survey_) {
+        target->noted.push_back({row, column});
+        return;
+    }
     if (!writes_.empty() && pending_ != target)
         Flush();
     if (!target->host->BlockAccess()) {
@@ -41,6 +45,8 @@ void WriteSession::Write(const std::shared_ptr<WriteTarget>& target, int row, in
 
 void WriteSession::AfterWrites(std::function<void()> action)
 {
+    if (survey_)
+        return;
     if (writes_.empty())
         action();
     else
@@ -51,6 +57,27 @@ void WriteSession::Checkpoint()
 {
     if (writes_.size() >= CheckpointWrites)
         Flush();
+}
+
+bool WriteSession::EmptyNotedCells()
+{
+    bool emptied = false;
+    for (const auto& target : targets_) {
+        std::vector<CellPos> noted = std::exchange(target->noted, {});
+        HostSheet& sheet = *target->host;
+        if (noted.empty() || !sheet.BlockAccess() || !sheet.FasterIntoEmptyCells())
+            continue;
+        auto [top, bottom] = std::minmax_element(noted.begin(), noted.end());
+        auto [left, right] = std::minmax_element(noted.begin(), noted.end(),
+                                                 [](const CellPos& a, const CellPos& b) { return a.column < b.column; });
+        CellRange area{top->row, left->column, bottom->row - top->row + 1, right->column - left->column + 1};
+        std::vector<CellRange> ranges = RangesToEmpty(std::move(noted), sheet.WriteLimits(area).occupied);
+        if (ranges.empty())
+            continue;
+        sheet.EmptyCells(ranges);
+        emptied = true;
+    }
+    return emptied;
 }
 
 void WriteSession::Flush()

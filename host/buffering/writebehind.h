@@ -17,6 +17,7 @@ struct WriteTarget {
     int sheet = 0;
     std::shared_ptr<HostSheet> host;
     std::string name;
+    std::vector<CellPos> noted;  // cells a surveying session was asked to write
 };
 
 // Cell writes held back and sent to the host in blocks, with the actions that have to
@@ -28,6 +29,10 @@ class WriteSession {
 public:
     // Writes held before Checkpoint sends them.
     static constexpr size_t CheckpointWrites = 32768;
+
+    // A surveying session sends nothing: it notes the cell of every write and drops
+    // the actions, so that the cells can be emptied before the same writes are made.
+    explicit WriteSession(bool survey = false) : survey_(survey) {}
 
     bool IsOpen() const { return open_; }
     // Sends nothing more through this session; sheets write straight to the host.
@@ -51,6 +56,9 @@ public:
     void Flush();
     // Flushes when many writes are held: called between two units of work.
     void Checkpoint();
+    // Empties, in each sheet of a host faster into empty cells, the noted cells that
+    // hold data (see RangesToEmpty), and forgets the notes. Whether any was emptied.
+    bool EmptyNotedCells();
 
 private:
     struct HeldWrite {
@@ -64,6 +72,7 @@ private:
     static void Replay(HostSheet& sheet, const std::vector<HeldWrite>& writes, std::vector<Action>& actions);
 
     bool open_ = true;
+    bool survey_ = false;
     std::vector<std::shared_ptr<WriteTarget>> targets_;
     std::shared_ptr<WriteTarget> pending_;
     std::vector<HeldWrite> writes_;

@@ -262,6 +262,22 @@ public:
         });
     }
 
+    // A column's cells are kept in runs of one kind (numbers, texts, empty). A block
+    // first empties its range, merging the runs there, then splits them again cell by
+    // cell; each split moves the list of every run below it in the column. Rows that
+    // hold data with empty rows between them (the import's layout) are many runs, so
+    // rewriting them costs time in proportion to the rows below, on every block;
+    // emptied first, they are one run.
+    bool FasterIntoEmptyCells() const override { return true; }
+
+    void EmptyCells(const std::vector<CellRange>& ranges) override
+    {
+        for (const CellRange& range : ranges)
+            Guarded(RangeWhat(Msg::WritingCells, range), [&] {
+                uno::Reference<sheet::XSheetOperation>(RangeAt(range), uno::UNO_QUERY_THROW)->clearContents(ContentFlags);
+            });
+    }
+
 private:
     uno::Reference<table::XCellRange> RangeAt(const CellRange& range) const
     {

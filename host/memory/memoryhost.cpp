@@ -112,6 +112,25 @@ public:
         return limits;
     }
 
+    bool FasterIntoEmptyCells() const override { return host_.fasterIntoEmptyCells; }
+
+    void EmptyCells(const std::vector<CellRange>& ranges) override
+    {
+        for (const CellRange& range : ranges) {
+            CheckRange(range);
+            CheckLocked(range);
+        }
+        MemoryHost::SheetData& sheet = Target();
+        for (const CellRange& range : ranges)
+            for (int row = range.row; row <= range.LastRow(); ++row)
+                for (auto it = sheet.cells.lower_bound({row, range.column});
+                     it != sheet.cells.end() && it->first.first == row && it->first.second <= range.LastColumn();) {
+                    it = sheet.cells.erase(it);
+                    ++host_.counters.emptiedCells;
+                    ++sheet.changes;
+                }
+    }
+
 private:
     // Every read call fails once the switch's number of read calls has been made.
     void CountRead(int& counter)

@@ -50,6 +50,7 @@ public:
         int blockWrites = 0;  // WriteBlock calls
         int usedAreas = 0;    // UsedArea calls
         int writeLimits = 0;  // WriteLimits calls
+        int emptiedCells = 0; // cells that held data when EmptyCells emptied them
 
         // Every call that asks the host about cells, and every call that changes them.
         int ReadCalls() const { return reads + blockReads + usedAreas + writeLimits; }
@@ -66,6 +67,8 @@ public:
     void CloseWorkbook(int book);
 
     std::vector<WorkbookData> workbooks;
+    // Its sheets ask to have cells emptied before blocks go over them, as LibreOffice's.
+    bool fasterIntoEmptyCells = false;
     Failures failures;
     Counters counters;
 

@@ -84,6 +84,37 @@ TEST_F(LibreOfficeImportTest, AnIso88592FileKeepsItsLettersAndTextStaysText)
     EXPECT_EQ(office->Inspect(document, 2, "A8").type, "TEXT");
 }
 
+// Rows that hold data are written over: the office has the rewritten cells emptied
+// first, and the cells the file does not write keep what they hold.
+TEST_F(LibreOfficeImportTest, RowsThatHoldDataAreWrittenOver)
+{
+    folder.Write(ImportControlFileName, InvoiceControl);
+    auto book = office->Folder() / "again.ods";
+    office->CreateWorkbookFile(book, {{"Start", {}},
+                                      {"Invoices",
+                                       {{"A1", "Invoices"}, {"A6", "99"}, {"B6", "Old"}, {"C6", "x"}, {"D6", "5"},
+                                        {"F6", "=1+1"}, {"C7", "v"}, {"D7", "8"}, {"E7", "old"}, {"C9", "keep"},
+                                        {"A10", "98"}, {"B10", "Older"}, {"C10", "w"}, {"D10", "7"},
+                                        {"B20", "far below"}}}});
+    int document = office->Open(book);
+    ui.dataFiles = {folder.Write("invoices.xml", InvoiceData)};
+
+    RunXMLToExcel(ui, Connector());
+
+    EXPECT_EQ(ui.log, (Lines{ui.dataFiles[0], "Invoice Alpha", "Invoice Beta", "--- Summary", "*** End ***"}));
+    std::vector<std::string> types;
+    EXPECT_EQ(Shown(document, 2, 6, 10, 6, &types), (std::vector<std::vector<std::string>>{
+                                                         {"1", "Alpha", "X", "2", "", "2"},
+                                                         {"", "", "Y", "3", "old", ""},
+                                                         {"", "", "", "", "urgent", "paid"},
+                                                         {"", "", "keep", "", "", ""},
+                                                         {"2", "Beta", "Z", "1", "", ""},
+                                                     }));
+    EXPECT_EQ(types, (Lines{"VALUE", "TEXT", "TEXT", "VALUE", "FORMULA", "TEXT", "VALUE", "TEXT", "TEXT", "TEXT",
+                            "TEXT", "VALUE", "TEXT", "TEXT", "VALUE"}));
+    EXPECT_EQ(office->Inspect(document, 2, "B20").text, "far below");
+}
+
 // A round number is stored as a number, an exponent form stays the text it is.
 TEST_F(LibreOfficeImportTest, RoundNumbersAreStoredAsNumbers)
 {

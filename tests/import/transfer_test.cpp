@@ -1,6 +1,9 @@
 // Transferring data files into worksheet rows.
 #include "tests/import/importfixture.h"
 
+#include <map>
+#include <utility>
+
 namespace {
 
 using Rows = std::vector<std::vector<std::string>>;
@@ -322,6 +325,96 @@ TEST_F(TransferTest, AStopEndsTheFileBeforeTheNextElementAndKeepsEarlierOnes)
               (Rows{InvoiceTable[0], InvoiceTable[1], InvoiceTable[2], Rows::value_type(6), Rows::value_type(6)}));
     EXPECT_EQ(ui.log, (std::vector<std::string>{"Invoice Alpha"}));
     EXPECT_FALSE(ui.document.Active());
+}
+
+// A host that writes faster into empty cells has the cells a file rewrites emptied
+// first; every cell ends as it would without that, and cells the file does not write
+// (old rows it no longer reaches, the user's own cells) are never touched.
+class RewriteTest : public TransferTest {
+protected:
+    using Cells = std::map<std::pair<int, int>, CellValue>;
+
+    // The second file: fewer lines and notes than the first, so that old cells stay.
+    static constexpr const char* Shorter = R"(<Invoices>
+  <Invoice no="7"><Customer>Gamma</Customer><Line><Product>Q</Product><Qty>9</Qty></Line></Invoice>
+  <Invoice no="8"><Customer>Delta</Customer><Note>late</Note></Invoice>
+</Invoices>)";
+
+    // On a fresh host: imports InvoiceData, adds cells of the user's own, then imports
+    // second from row 6 again, as a later command would, stopped at its stopAt-th
+    // message check (0: not stopped). Returns the data sheet's cells.
+    Cells Rewrite(bool fasterIntoEmptyCells, const std::string& second, int stopAt = 0)
+    {
+        host = std::make_shared<MemoryHost>();
+        app = TExcelApp{host, &ui};
+        control.reset();
+        ui.log.clear();
+        WriteControl(InvoiceControl);
+        book = AddBook("/books/invoices.xlsx", {"Invoices"});
+        Map(book);
+        Transfer(WriteData("first.xml", InvoiceData));
+        host->SetText(book, 2, "A9", "between the invoices");
+        host->SetText(book, 2, "F6", "beside a row");
+        host->SetText(book, 2, "B30", "far below");
+        host->fasterIntoEmptyCells = fasterIntoEmptyCells;
+        control.reset();
+        Map(book);
+        ui.stopAtProcessMessages = stopAt ? ui.processMessagesCalls + stopAt : 0;
+        try {
+            Transfer(WriteData("second.xml", second));
+        } catch (const CommandCancelled&) {
+            ui.log.push_back("(stopped)");
+        }
+        return host->workbooks.at(book - 1).sheets.at(1).cells;
+    }
+};
+
+TEST_F(RewriteTest, EmptiedAheadTheCellsEndAsWrittenOver)
+{
+    for (const std::string& second : {InvoiceData, std::string(Shorter)}) {
+        SCOPED_TRACE(second);
+        Cells expected = Rewrite(false, second);
+        Lines expectedLog = ui.log;
+        int expectedRow = Control().DBItems[0].Row;
+        EXPECT_EQ(Rewrite(true, second), expected);
+        EXPECT_GT(host->counters.emptiedCells, 0);
+        EXPECT_EQ(ui.log, expectedLog);
+        EXPECT_EQ(Control().DBItems[0].Row, expectedRow);
+    }
+}
+
+TEST_F(RewriteTest, IntoEmptyRowsTheFileIsReadOnce)
+{
+    WriteControl(InvoiceControl);
+    book = AddBook("/books/invoices.xlsx", {"Invoices"});
+    host->fasterIntoEmptyCells = true;
+    Map(book);
+    int before = ui.processMessagesCalls;
+    Transfer(WriteData("d.xml", InvoiceData));
+    EXPECT_EQ(Table(book, 2, 6, 10, 6), InvoiceTable);
+    EXPECT_EQ(host->counters.emptiedCells, 0);
+    EXPECT_EQ(ui.processMessagesCalls - before, 7);  // the root's seven children, once
+}
+
+// The second file's root has five children: the survey checks for messages five
+// times, then the writes five times. Once cells have been emptied a stop ends the
+// import after the file, so that none of them stays empty; a stop during the survey
+// leaves the sheet as it was.
+TEST_F(RewriteTest, AStopNeverLeavesEmptiedCellsEmpty)
+{
+    const Cells before = Rewrite(false, "<Invoices/>");
+    const Cells after = Rewrite(false, Shorter);
+    const Lines afterLog = ui.log;
+
+    EXPECT_EQ(Rewrite(true, Shorter, 2), before);
+    EXPECT_EQ(host->counters.emptiedCells, 0);
+    EXPECT_EQ(ui.log.back(), "(stopped)");
+
+    EXPECT_EQ(Rewrite(true, Shorter, 5 + 2), after);
+    EXPECT_GT(host->counters.emptiedCells, 0);
+    Lines log = afterLog;
+    log.push_back("(stopped)");
+    EXPECT_EQ(ui.log, log);
 }
 
 // Hostile data files: the parser reads nothing outside the file and expands no

@@ -105,6 +105,42 @@ TEST(PlanBlockWritesTest, DrawnCases)
     }
 }
 
+// The cells emptied before a rewrite: never one in use that is not written, and every
+// written cell in use is emptied (so that the writes go into empty cells).
+TEST(RangesToEmptyTest, DrawnCases)
+{
+    struct Case {
+        const char* name;
+        std::vector<std::string> rows;
+        std::vector<CellRange> ranges;
+    };
+    const Case cases[] = {
+        {"nothing in use: nothing to empty", {"www", "...", "www"}, {}},
+        {"elements apart by an empty row: one rectangle", {"WWW", "...", "WWW", "...", "WWW"}, {{6, 1, 5, 3}}},
+        {"data only in some rows: from written cell to written cell", {"www", "...", "WWW", "...", "www"},
+         {{6, 1, 5, 3}}},
+        {"a cell in use between two elements splits its column", {"WW", "#.", "WW"},
+         {{6, 1, 1, 1}, {6, 2, 3, 1}, {8, 1, 1, 1}}},
+        {"a column the file writes only in part", {"WW", "..", "W.", "..", "WW"}, {{6, 1, 5, 2}}},
+        {"data below the last written row stays", {"WW", "..", "WW", "##"}, {{6, 1, 3, 2}}},
+        {"a cell in use that is not written stays", {"W#W", "...", "WWW"},
+         {{6, 1, 3, 1}, {6, 3, 3, 1}, {8, 2, 1, 1}}},
+        {"runs without data are left out", {"Ww", ".#", "Ww"}, {{6, 1, 3, 1}}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Drawing d = Draw(c.rows);
+        std::vector<CellPos> written = d.blockCells;
+        written.insert(written.end(), d.blockCells.rbegin(), d.blockCells.rend());  // repeats, any order
+        std::vector<CellRange> ranges = RangesToEmpty(written, d.limits.occupied);
+        EXPECT_EQ(ranges, c.ranges);
+        for (const CellRange& range : ranges)
+            for (int row = range.row; row <= range.LastRow(); ++row)
+                for (int column = range.column; column <= range.LastColumn(); ++column)
+                    EXPECT_NE(At(d, row, column), '#') << "row " << row << " column " << column;
+    }
+}
+
 TEST(WriteAreasTest, LongRunsOfUntouchedRowsSplitAreas)
 {
     // Eight empty rows still join two rows; nine do not.
