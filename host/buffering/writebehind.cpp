@@ -72,7 +72,9 @@ bool WriteSession::EmptyNotedCells()
                                                  [](const CellPos& a, const CellPos& b) { return a.column < b.column; });
         CellRange area{top->row, left->column, bottom->row - top->row + 1, right->column - left->column + 1};
         std::vector<CellRange> ranges = RangesToEmpty(std::move(noted), sheet.WriteLimits(area).occupied);
-        if (ranges.empty())
+        // Cells in use between the written ones cut the runs short: the rows stay in
+        // many pieces whatever is emptied, and each piece would cost a call.
+        if (ranges.empty() || ranges.size() > MaxEmptiedRanges)
             continue;
         sheet.EmptyCells(ranges);
         emptied = true;

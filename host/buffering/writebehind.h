@@ -29,6 +29,8 @@ class WriteSession {
 public:
     // Writes held before Checkpoint sends them.
     static constexpr size_t CheckpointWrites = 32768;
+    // The most rectangles EmptyNotedCells empties in one sheet; with more, none.
+    static constexpr size_t MaxEmptiedRanges = 1024;
 
     // A surveying session sends nothing: it notes the cell of every write and drops
     // the actions, so that the cells can be emptied before the same writes are made.
