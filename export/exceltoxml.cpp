@@ -274,7 +274,13 @@ std::string TExcelToXML::WriteXML()
     if (Encoding != 0)
         text = Iso88592ToUtf8(Utf8ToIso88592(text));
     text = LayoutPasses(text, Encoding);
-    const std::string bytes = Encoding == 0 ? EncodeUtf8(text) : Utf8ToIso88592(text);
+    // Valid UTF-8 is written as it is: no copy of the whole text.
+    std::string encoded;
+    if (Encoding != 0)
+        encoded = Utf8ToIso88592(text);
+    else if (!IsValidUtf8(text))
+        encoded = EncodeUtf8(text);
+    const std::string_view bytes = Encoding == 0 && encoded.empty() ? std::string_view(text) : std::string_view(encoded);
     // Constant texts go in as raw markup: only a well-formed result is written.
     if (std::string problem = TXMLDocument::WellFormednessProblem(bytes); !problem.empty())
         FailWorkbook(ui_, FileName,
