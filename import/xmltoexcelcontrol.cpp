@@ -3,6 +3,7 @@
 #include "common/messages.h"
 
 #include <algorithm>
+#include <exception>
 #include <optional>
 
 const char* const ImportControlFileName = "XMLToExcel.xml";
@@ -244,33 +245,39 @@ void TXMLToExcelControl::TransferFile(const std::string& fileName, TExcelApp& ho
     const long long total = reader.FileSize();
     // A survey is the first half of the progress.
     const long long before = survey.read ? total : 0;
-    bool stopAsked = false;
+    // A stop (from the window, or an interrupt that the command line raises from its
+    // log) ends the file before the next element, unless cells were emptied ahead:
+    // then the file is written to its end first, so that no emptied cell stays empty,
+    // and the stop is raised after that. A host failure ends it at once either way.
+    std::exception_ptr stop;
+    auto stoppable = [&](auto&& step) {
+        try {
+            step();
+        } catch (const HostError&) {
+            throw;
+        } catch (...) {
+            if (!survey.emptied)
+                throw;
+            if (!stop)
+                stop = std::current_exception();
+        }
+    };
     try {
         for (Node node = reader.Next(); node; node = reader.Next()) {
             ui_.SetProgress(before + reader.BytesRead(), before + total);
-            // A stop asked for here ends the file before this element, unless cells
-            // were emptied ahead: then the file is written to its end first, so that
-            // no emptied cell stays empty.
-            try {
-                if (!stopAsked)
-                    ui_.ProcessMessages();
-            } catch (const CommandCancelled&) {
-                if (!survey.emptied)
-                    throw;
-                stopAsked = true;
-            }
+            stoppable([&] { ui_.ProcessMessages(); });
             if (IsLayoutWhitespace(node))
                 continue;
             host.AfterWrites([&writing, place = Place{TXMLDocument::Line(node), TXMLDocument::NodeName(node)}] {
                 writing = place;
             });
             TransferNode(node, host);
-            writes.Checkpoint();
+            stoppable([&] { writes.Checkpoint(); });
         }
-        writes.Flush();
+        stoppable([&] { writes.Flush(); });
         ui_.SetProgress(before + total, before + total);
-        if (stopAsked)
-            throw CommandCancelled();
+        if (stop)
+            std::rethrow_exception(stop);
     } catch (const CommandCancelled&) {
         // The elements before the stop keep their cells and log lines.
         writes.Flush();

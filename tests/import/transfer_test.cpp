@@ -342,8 +342,10 @@ protected:
 
     // On a fresh host: imports InvoiceData, adds cells of the user's own, then imports
     // second from row 6 again, as a later command would, stopped at its stopAt-th
-    // message check (0: not stopped). Returns the data sheet's cells.
-    Cells Rewrite(bool fasterIntoEmptyCells, const std::string& second, int stopAt = 0)
+    // message check, or interrupted from its interruptAt-th log line (0: not stopped).
+    // Returns the data sheet's cells.
+    Cells Rewrite(bool fasterIntoEmptyCells, const std::string& second, int stopAt = 0, int interruptAt = 0,
+                  const std::string& first = InvoiceData)
     {
         host = std::make_shared<MemoryHost>();
         app = TExcelApp{host, &ui};
@@ -352,7 +354,7 @@ protected:
         WriteControl(InvoiceControl);
         book = AddBook("/books/invoices.xlsx", {"Invoices"});
         Map(book);
-        Transfer(WriteData("first.xml", InvoiceData));
+        Transfer(WriteData("first.xml", first));
         host->SetText(book, 2, "A9", "between the invoices");
         host->SetText(book, 2, "F6", "beside a row");
         host->SetText(book, 2, "B30", "far below");
@@ -360,11 +362,14 @@ protected:
         control.reset();
         Map(book);
         ui.stopAtProcessMessages = stopAt ? ui.processMessagesCalls + stopAt : 0;
+        ui.interruptFromLogLine = interruptAt ? static_cast<int>(ui.log.size()) + interruptAt : 0;
         try {
             Transfer(WriteData("second.xml", second));
-        } catch (const CommandCancelled&) {
+        } catch (const std::runtime_error&) {  // a stop or an interrupt
+            ui.interruptFromLogLine = 0;
             ui.log.push_back("(stopped)");
         }
+        ui.interruptFromLogLine = 0;
         return host->workbooks.at(book - 1).sheets.at(1).cells;
     }
 };
@@ -397,9 +402,9 @@ TEST_F(RewriteTest, IntoEmptyRowsTheFileIsReadOnce)
 }
 
 // The second file's root has five children: the survey checks for messages five
-// times, then the writes five times. Once cells have been emptied a stop ends the
-// import after the file, so that none of them stays empty; a stop during the survey
-// leaves the sheet as it was.
+// times, then the writes five times. Once cells have been emptied a stop or an
+// interrupt ends the import after the file, so that none of them stays empty; a stop
+// during the survey leaves the sheet as it was.
 TEST_F(RewriteTest, AStopNeverLeavesEmptiedCellsEmpty)
 {
     const Cells before = Rewrite(false, "<Invoices/>");
@@ -415,6 +420,29 @@ TEST_F(RewriteTest, AStopNeverLeavesEmptiedCellsEmpty)
     Lines log = afterLog;
     log.push_back("(stopped)");
     EXPECT_EQ(ui.log, log);
+
+}
+
+// The command line is interrupted from its log, whose lines wait for their cells: with
+// 48,000 writes the first lines come after the first cells have been sent.
+TEST_F(RewriteTest, AnInterruptNeverLeavesEmptiedCellsEmpty)
+{
+    std::string first = "<Invoices>", second = "<Invoices>";
+    for (int i = 1; i <= 12000; ++i) {
+        first += "<Invoice no=\"" + std::to_string(i) + "\"><Customer>Old</Customer><Line><Product>P</Product><Qty>1</Qty>"
+                 "</Line></Invoice>\n";
+        second += "<Invoice no=\"" + std::to_string(i) + "\"><Customer>New</Customer><Line><Product>Q</Product><Qty>2</Qty>"
+                  "</Line></Invoice>\n";
+    }
+    first += "</Invoices>";
+    second += "</Invoices>";
+    const Cells after = Rewrite(false, second, 0, 0, first);
+
+    EXPECT_EQ(Rewrite(true, second, 0, 1, first), after);
+    EXPECT_GT(host->counters.emptiedCells, 0);
+    EXPECT_EQ(ui.log.back(), "(stopped)");
+    // Without cells emptied ahead the interrupt ends the file where it comes.
+    EXPECT_NE(Rewrite(false, second, 0, 1, first), after);
 }
 
 // Hostile data files: the parser reads nothing outside the file and expands no

@@ -30,6 +30,8 @@ public:
     std::vector<std::pair<int, std::string>> statusHistory;
     int processMessagesCalls = 0;
     int stopAtProcessMessages = 0;              // the user stops the command at this call
+    int interruptFromLogLine = 0;               // from this line (1-based) on AppendLog throws,
+                                                // as the command line's does once interrupted
     int busyCalls = 0;
     bool busy = false;
     std::vector<std::string> saveQuestions;     // the proposed names, in order
@@ -57,7 +59,12 @@ public:
     std::string DataFolder() const override { return dataFolder; }
     TXMLDocument& Document() override { return document; }
 
-    void AppendLog(std::string_view line) override { log.emplace_back(line); }
+    void AppendLog(std::string_view line) override
+    {
+        if (interruptFromLogLine > 0 && log.size() + 1 >= static_cast<size_t>(interruptFromLogLine))
+            throw std::runtime_error("interrupted (test switch)");
+        log.emplace_back(line);
+    }
     void SetLogText(std::string_view text) override
     {
         log.clear();
