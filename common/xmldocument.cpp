@@ -2,6 +2,7 @@
 
 #include "common/messages.h"
 #include "common/pathtext.h"
+#include "common/xmlerrorredirect.h"
 
 #include <libxml/SAX2.h>
 #include <libxml/parser.h>
@@ -140,12 +141,9 @@ namespace {
 class ParseErrors {
 public:
     ParseErrors()
-        : oldHandler_(xmlStructuredError)
-        , oldContext_(xmlStructuredErrorContext)
+        : redirect_(this, &ParseErrors::Collect)
     {
-        xmlSetStructuredErrorFunc(this, &ParseErrors::Collect);
     }
-    ~ParseErrors() { xmlSetStructuredErrorFunc(oldContext_, oldHandler_); }
     ParseErrors(const ParseErrors&) = delete;
     ParseErrors& operator=(const ParseErrors&) = delete;
 
@@ -190,8 +188,7 @@ private:
             {error->code, reason, error->str1 ? error->str1 : "", error->str2 ? error->str2 : "", error->int1});
     }
 
-    xmlStructuredErrorFunc oldHandler_;
-    void* oldContext_;
+    XmlErrorRedirect redirect_;
     bool haveAny_ = false;
     bool haveError_ = false;
     int line_ = 0;

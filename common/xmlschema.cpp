@@ -2,6 +2,7 @@
 
 #include "common/messages.h"
 #include "common/pathtext.h"
+#include "common/xmlerrorredirect.h"
 #include "common/xmldocument.h"
 
 #include <libxml/parser.h>
@@ -89,22 +90,10 @@ struct Collector {
 };
 
 // Parser errors outside a validation context (a file that is not well-formed while it
-// is validated) reach the global handler; this one sends them to a collector.
-class GlobalErrors {
+// is validated) reach the global handler; this sends them to a collector.
+class GlobalErrors : public XmlErrorRedirect {
 public:
-    explicit GlobalErrors(Collector& collector)
-        : oldHandler_(xmlStructuredError)
-        , oldContext_(xmlStructuredErrorContext)
-    {
-        xmlSetStructuredErrorFunc(&collector, &Collector::Collect);
-    }
-    ~GlobalErrors() { xmlSetStructuredErrorFunc(oldContext_, oldHandler_); }
-    GlobalErrors(const GlobalErrors&) = delete;
-    GlobalErrors& operator=(const GlobalErrors&) = delete;
-
-private:
-    xmlStructuredErrorFunc oldHandler_;
-    void* oldContext_;
+    explicit GlobalErrors(Collector& collector) : XmlErrorRedirect(&collector, &Collector::Collect) {}
 };
 
 template <typename T, void (*Free)(T*)>

@@ -1,6 +1,7 @@
 #include "import/importcontrolcheck.h"
 
 #include "common/messages.h"
+#include "common/xmlerrorredirect.h"
 #include "common/xmlschema.h"
 #include "import/xmltoexcelcontrol.h"
 
@@ -186,11 +187,11 @@ struct FirstError {
 std::vector<TCheckFinding> CheckImportControl(const std::string& path, const std::string& dataFolder)
 {
     FirstError first;
-    xmlStructuredErrorFunc oldHandler = xmlStructuredError;
-    void* oldContext = xmlStructuredErrorContext;
-    xmlSetStructuredErrorFunc(&first, &FirstError::Collect);
-    std::unique_ptr<xmlDoc, void (*)(xmlDoc*)> doc(xmlReadFile(path.c_str(), nullptr, XML_PARSE_NONET), xmlFreeDoc);
-    xmlSetStructuredErrorFunc(oldContext, oldHandler);
+    std::unique_ptr<xmlDoc, void (*)(xmlDoc*)> doc(nullptr, xmlFreeDoc);
+    {
+        XmlErrorRedirect redirect(&first, &FirstError::Collect);
+        doc.reset(xmlReadFile(path.c_str(), nullptr, XML_PARSE_NONET));
+    }
     if (!doc || !xmlDocGetRootElement(doc.get()))
         return {{first.line > 0 ? first.line : 1,
                  Msg::CheckNotWellFormed + (first.message.empty() ? std::string() : ": " + first.message)}};
