@@ -349,11 +349,7 @@ TXMLToExcelControl::Survey TXMLToExcelControl::EmptyCellsAhead(const std::string
         return {};
     }
     restore();
-    try {
-        return {true, survey.EmptyNotedCells()};
-    } catch (const HostError&) {
-        return {true, false};
-    }
+    return {true, survey.EmptyNotedCells()};
 }
 
 bool TXMLToExcelControl::WritesOverData(TExcelApp& host) const

@@ -67,17 +67,21 @@ bool WriteSession::EmptyNotedCells()
         HostSheet& sheet = *target->host;
         if (noted.empty() || !sheet.BlockAccess() || !sheet.FasterIntoEmptyCells())
             continue;
-        auto [top, bottom] = std::minmax_element(noted.begin(), noted.end());
-        auto [left, right] = std::minmax_element(noted.begin(), noted.end(),
-                                                 [](const CellPos& a, const CellPos& b) { return a.column < b.column; });
-        CellRange area{top->row, left->column, bottom->row - top->row + 1, right->column - left->column + 1};
-        std::vector<CellRange> ranges = RangesToEmpty(std::move(noted), sheet.WriteLimits(area).occupied);
-        // Cells in use between the written ones cut the runs short: the rows stay in
-        // many pieces whatever is emptied, and each piece would cost a call.
-        if (ranges.empty() || ranges.size() > MaxEmptiedRanges)
-            continue;
-        sheet.EmptyCells(ranges);
-        emptied = true;
+        try {
+            auto [top, bottom] = std::minmax_element(noted.begin(), noted.end());
+            auto [left, right] = std::minmax_element(
+                noted.begin(), noted.end(), [](const CellPos& a, const CellPos& b) { return a.column < b.column; });
+            CellRange area{top->row, left->column, bottom->row - top->row + 1, right->column - left->column + 1};
+            std::vector<CellRange> ranges = RangesToEmpty(std::move(noted), sheet.WriteLimits(area).occupied);
+            // Cells in use between the written ones cut the runs short: the rows stay in
+            // many pieces whatever is emptied, and each piece would cost a call.
+            if (ranges.empty() || ranges.size() > MaxEmptiedRanges)
+                continue;
+            emptied = true;  // some may be emptied even when a later range fails
+            sheet.EmptyCells(ranges);
+        } catch (const HostError&) {
+            // A cell outside the sheet, a sheet gone: the writes meet it where it lies.
+        }
     }
     return emptied;
 }

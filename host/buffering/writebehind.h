@@ -59,7 +59,8 @@ public:
     // Flushes when many writes are held: called between two units of work.
     void Checkpoint();
     // Empties, in each sheet of a host faster into empty cells, the noted cells that
-    // hold data (see RangesToEmpty), and forgets the notes. Whether any was emptied.
+    // hold data (see RangesToEmpty), and forgets the notes. Whether any may have been
+    // emptied; a sheet the host fails on is left as it is.
     bool EmptyNotedCells();
 
 private:

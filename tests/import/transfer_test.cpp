@@ -359,6 +359,7 @@ protected:
         host->SetText(book, 2, "F6", "beside a row");
         host->SetText(book, 2, "B30", "far below");
         host->fasterIntoEmptyCells = fasterIntoEmptyCells;
+        host->failures.lockedCell = lockedInSecond;
         control.reset();
         Map(book);
         ui.stopAtProcessMessages = stopAt ? ui.processMessagesCalls + stopAt : 0;
@@ -372,6 +373,8 @@ protected:
         ui.interruptFromLogLine = 0;
         return host->workbooks.at(book - 1).sheets.at(1).cells;
     }
+
+    std::pair<int, int> lockedInSecond{0, 0};  // (row, column) refused in the second import
 };
 
 TEST_F(RewriteTest, EmptiedAheadTheCellsEndAsWrittenOver)
@@ -386,6 +389,16 @@ TEST_F(RewriteTest, EmptiedAheadTheCellsEndAsWrittenOver)
         EXPECT_EQ(ui.log, expectedLog);
         EXPECT_EQ(Control().DBItems[0].Row, expectedRow);
     }
+
+    // A cell the host refuses: nothing is emptied in its sheet, and the import ends
+    // at it as it would otherwise, the cells after it untouched.
+    lockedInSecond = {9, 2};
+    Cells expected = Rewrite(false, Shorter);
+    Lines expectedLog = ui.log;
+    EXPECT_EQ(expectedLog.back(), "(stopped)");
+    EXPECT_EQ(Rewrite(true, Shorter), expected);
+    EXPECT_EQ(host->counters.emptiedCells, 0);
+    EXPECT_EQ(ui.log, expectedLog);
 }
 
 TEST_F(RewriteTest, IntoEmptyRowsTheFileIsReadOnce)
