@@ -52,7 +52,7 @@ protected:
         host->SetText(book, 2, "A1", "control.ini");
         host->SetText(book, 2, "B1", "1.00");
         for (int row = 5; row < 5 + Rows; ++row)
-            host->Set(book, 2, row, 1, CellValue::FromText("v" + std::to_string(row)));
+            host->Set(book, 2, row, 1, CellValue::FromText(std::string("v").append(std::to_string(row))));
     }
 
     // Rows enough that the export asks the host for more of them after row 100.

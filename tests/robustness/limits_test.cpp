@@ -215,7 +215,7 @@ TEST_F(ExportLimitsTest, AMegabyteOfColsIsReadInFull)
     constexpr size_t parts = 1 << 19;  // "A;" 524,288 times: 1 MiB
     std::string mapping;
     for (size_t i = 0; i < parts / 8; ++i)
-        mapping += "K" + std::to_string(i) + "=Content\n";
+        mapping.append("K").append(std::to_string(i)).append("=Content\n");
     folder.Write("control.ini", "[MAIN]\nCOLS=" + Repeat("A;", parts) + "\n[MAPPING]\n" + mapping + "A=Content\n");
 
     TExcelToXML converter(ui);
