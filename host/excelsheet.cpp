@@ -268,8 +268,12 @@ void TExcelSheet::SetCellText(int row, int column, std::string_view text)
         throw HostError(Msg::NoOpenSheet);
     if (row < 0 || column < 0 || row == std::numeric_limits<int>::max() || column == std::numeric_limits<int>::max())
         throw HostError(Msg::CellOutsideSheet);
-    CellValue value = CellValueForText(text);
     readAhead_.Forget();
+    if (HoldingWrites() && session_->Surveying()) {
+        session_->Write(target_, row + 1, column + 1, {});  // only the cell is noted
+        return;
+    }
+    CellValue value = CellValueForText(text);
     if (HoldingWrites())
         session_->Write(target_, row + 1, column + 1, std::move(value));
     else

@@ -37,6 +37,7 @@ public:
     explicit WriteSession(bool survey = false) : survey_(survey) {}
 
     bool IsOpen() const { return open_; }
+    bool Surveying() const { return survey_; }
     // Sends nothing more through this session; sheets write straight to the host.
     void End() { open_ = false; }
 
