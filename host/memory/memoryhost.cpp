@@ -3,6 +3,7 @@
 #include "host/celladdress.h"
 
 #include <algorithm>
+#include <iterator>
 
 namespace {
 
@@ -10,6 +11,20 @@ void CheckCell(int row, int column)
 {
     if (row < 1 || row > SheetRows || column < 1 || column > SheetColumns)
         throw HostError("cell position out of range");
+}
+
+// Calls visit(first, last) with the held cells of each row of range, row by row: the
+// map is ordered by row and then column, so they are one run per row.
+template <class Cells, class Visit>
+void ForEachRowOf(Cells& cells, const CellRange& range, Visit visit)
+{
+    for (int row = range.row; row <= range.LastRow(); ++row) {
+        auto first = cells.lower_bound({row, range.column});
+        auto last = first;
+        while (last != cells.end() && last->first.first == row && last->first.second <= range.LastColumn())
+            ++last;
+        visit(first, last);
+    }
 }
 
 void CheckRange(const CellRange& range)
@@ -71,12 +86,11 @@ public:
         CountRead(host_.counters.blockReads);
         auto& cells = Target().cells;
         std::vector<CellValue> values(static_cast<size_t>(range.Cells()));
-        for (int row = range.row; row <= range.LastRow(); ++row) {
-            for (auto it = cells.lower_bound({row, range.column});
-                 it != cells.end() && it->first.first == row && it->first.second <= range.LastColumn(); ++it)
-                values[static_cast<size_t>(row - range.row) * range.columns + (it->first.second - range.column)] =
-                    it->second;
-        }
+        ForEachRowOf(cells, range, [&](auto first, auto last) {
+            for (auto it = first; it != last; ++it)
+                values[static_cast<size_t>(it->first.first - range.row) * range.columns +
+                       (it->first.second - range.column)] = it->second;
+        });
         return values;
     }
 
@@ -104,11 +118,10 @@ public:
         CountRead(host_.counters.writeLimits);
         auto& cells = Target().cells;
         BlockWriteLimits limits;
-        for (int row = area.row; row <= area.LastRow(); ++row) {
-            for (auto it = cells.lower_bound({row, area.column});
-                 it != cells.end() && it->first.first == row && it->first.second <= area.LastColumn(); ++it)
-                limits.occupied.push_back({row, it->first.second, 1, 1});
-        }
+        ForEachRowOf(cells, area, [&](auto first, auto last) {
+            for (auto it = first; it != last; ++it)
+                limits.occupied.push_back({it->first.first, it->first.second, 1, 1});
+        });
         return limits;
     }
 
@@ -122,13 +135,11 @@ public:
         }
         MemoryHost::SheetData& sheet = Target();
         for (const CellRange& range : ranges)
-            for (int row = range.row; row <= range.LastRow(); ++row)
-                for (auto it = sheet.cells.lower_bound({row, range.column});
-                     it != sheet.cells.end() && it->first.first == row && it->first.second <= range.LastColumn();) {
-                    it = sheet.cells.erase(it);
-                    ++host_.counters.emptiedCells;
-                    ++sheet.changes;
-                }
+            ForEachRowOf(sheet.cells, range, [&](auto first, auto last) {
+                host_.counters.emptiedCells += static_cast<int>(std::distance(first, last));
+                sheet.changes += first != last;
+                sheet.cells.erase(first, last);
+            });
     }
 
 private:
