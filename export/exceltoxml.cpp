@@ -276,11 +276,11 @@ std::string TExcelToXML::WriteXML()
     text = LayoutPasses(text, Encoding);
     // Valid UTF-8 is written as it is: no copy of the whole text.
     std::string encoded;
+    std::string_view bytes = text;
     if (Encoding != 0)
-        encoded = Utf8ToIso88592(text);
+        bytes = encoded = Utf8ToIso88592(text);
     else if (!IsValidUtf8(text))
-        encoded = EncodeUtf8(text);
-    const std::string_view bytes = Encoding == 0 && encoded.empty() ? std::string_view(text) : std::string_view(encoded);
+        bytes = encoded = EncodeUtf8(text);
     // Constant texts go in as raw markup: only a well-formed result is written.
     if (std::string problem = TXMLDocument::WellFormednessProblem(bytes); !problem.empty())
         FailWorkbook(ui_, FileName,
