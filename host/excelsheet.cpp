@@ -72,9 +72,11 @@ TWriteBehind::~TWriteBehind()
 
 bool TExcelApp::WouldWriteOverData(int workbookIndex, int sheetIndex, int row)
 {
+    if (!buffered_)
+        return false;  // cell by cell, each cell is written over where it is
     try {
         std::unique_ptr<HostSheet> sheet = Backend().Sheet(workbookIndex, sheetIndex);
-        return buffered_ && sheet->BlockAccess() && sheet->FasterIntoEmptyCells() && sheet->UsedArea().LastRow() >= row;
+        return sheet->BlockAccess() && sheet->FasterIntoEmptyCells() && sheet->UsedArea().LastRow() >= row;
     } catch (...) {
         return false;  // the writes themselves report it
     }
@@ -100,14 +102,15 @@ void TWriteSurvey::End()
         return;
     session_->End();
     app_.session_.reset();
+    session_.reset();
 }
 
 bool TWriteSurvey::EmptyNotedCells()
 {
-    if (!session_)
+    std::shared_ptr<WriteSession> session = session_;
+    if (!session)
         return false;
     End();  // the writes made for real after this are held by a TWriteBehind of their own
-    std::shared_ptr<WriteSession> session = std::exchange(session_, nullptr);
     return session->EmptyNotedCells();
 }
 
