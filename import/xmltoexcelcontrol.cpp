@@ -325,13 +325,18 @@ TXMLToExcelControl::Survey TXMLToExcelControl::EmptyCellsAhead(const std::string
     TWriteSurvey survey(host);
     if (!survey.Active())
         return {};
-    // The survey moves the rows; the writes start where it did.
-    const std::vector<TXMLToExcelDBItem> items = DBItems;
-    const std::string echo = EchoText;
-    auto restore = [&] {
-        DBItems = items;
-        EchoText = echo;
-    };
+    // The survey moves the rows; they are put back however it ends, so that the
+    // writes start where it did.
+    struct PutBack {
+        TXMLToExcelControl& control;
+        std::vector<TXMLToExcelDBItem> items;
+        std::string echo;
+        ~PutBack()
+        {
+            control.DBItems = std::move(items);
+            control.EchoText = std::move(echo);
+        }
+    } putBack{*this, DBItems, EchoText};
     try {
         TXMLStreamReader reader(fileName);
         const long long total = reader.FileSize();
@@ -342,13 +347,10 @@ TXMLToExcelControl::Survey TXMLToExcelControl::EmptyCellsAhead(const std::string
                 TransferNode(node, host);
         }
     } catch (const CommandCancelled&) {
-        restore();
         throw;
     } catch (const std::exception&) {
-        restore();
         return {};
     }
-    restore();
     return {true, survey.EmptyNotedCells()};
 }
 
