@@ -440,15 +440,14 @@ TEST_F(RewriteTest, AStopNeverLeavesEmptiedCellsEmpty)
 // 48,000 writes the first lines come after the first cells have been sent.
 TEST_F(RewriteTest, AnInterruptNeverLeavesEmptiedCellsEmpty)
 {
-    std::string first = "<Invoices>", second = "<Invoices>";
-    for (int i = 1; i <= 12000; ++i) {
-        first += "<Invoice no=\"" + std::to_string(i) + "\"><Customer>Old</Customer><Line><Product>P</Product><Qty>1</Qty>"
-                 "</Line></Invoice>\n";
-        second += "<Invoice no=\"" + std::to_string(i) + "\"><Customer>New</Customer><Line><Product>Q</Product><Qty>2</Qty>"
-                  "</Line></Invoice>\n";
-    }
-    first += "</Invoices>";
-    second += "</Invoices>";
+    auto invoices = [](const std::string& customer, const std::string& product, const std::string& qty) {
+        std::string data = "<Invoices>";
+        for (int i = 1; i <= 12000; ++i)
+            data += "<Invoice no=\"" + std::to_string(i) + "\"><Customer>" + customer + "</Customer><Line><Product>" +
+                    product + "</Product><Qty>" + qty + "</Qty></Line></Invoice>\n";
+        return data + "</Invoices>";
+    };
+    const std::string first = invoices("Old", "P", "1"), second = invoices("New", "Q", "2");
     const Cells after = Rewrite(false, second, 0, 0, first);
 
     EXPECT_EQ(Rewrite(true, second, 0, 1, first), after);
