@@ -28,5 +28,8 @@ test -f /usr/share/applications/korvex.desktop
 test -x /usr/bin/korvex
 
 /usr/bin/korvex-cli export --data-folder "$examples/data" --open "$examples/peldak.xlsx" --output-dir "$out" >/dev/null
-cmp "$out/nyilvantartas.xml" examples/expected/nyilvantartas.xml
+# CreateDateItem writes the day of the run; the rest is compared byte for byte.
+undated() { sed 's|<Date>\t<Year>[0-9]*</Year>\t<Month>[0-9]*</Month>\t<Day>[0-9]*</Day>\t</Date>|<Date/>|g' "$1"; }
+undated "$out/nyilvantartas.xml" > "$out/undated.xml"
+undated examples/expected/nyilvantartas.xml | cmp "$out/undated.xml" -
 echo "installed korvex-cli wrote the example's output as expected"
