@@ -32,13 +32,6 @@ std::string S(const xmlChar* s)
     return s ? std::string(reinterpret_cast<const char*>(s)) : std::string();
 }
 
-void CheckName(std::string_view name, const char* what)
-{
-    std::string text(name);
-    if (text.empty() || text.find('\0') != std::string::npos || xmlValidateName(X(text), 0) != 0)
-        throw XmlError(std::string(Msg::InvalidName) + what + Msg::InvalidNameTail + text + "\"");
-}
-
 // Options for files other people write: no network, no external entities or DTDs,
 // no entity substitution beyond the predefined ones, libxml2's own size limits kept.
 constexpr int SafeParseOptions = XML_PARSE_NONET;
@@ -267,7 +260,6 @@ TXMLDocument::~TXMLDocument() = default;
 void TXMLDocument::SetActive(bool active)
 {
     doc_.reset();
-    released_.clear();
     if (active) {
         doc_.reset(xmlNewDoc(BAD_CAST "1.0"));
         // Serialised as UTF-8 without character references for non-ASCII letters.
@@ -335,6 +327,13 @@ void TXMLDocument::SetDocumentElement(Node element)
 TXMLDocument::Node TXMLDocument::DocumentElement() const
 {
     return xmlDocGetRootElement(Require());
+}
+
+void TXMLDocument::CheckName(std::string_view name, const char* kind)
+{
+    std::string text(name);
+    if (text.empty() || text.find('\0') != std::string::npos || xmlValidateName(X(text), 0) != 0)
+        throw XmlError(std::string(Msg::InvalidName) + kind + Msg::InvalidNameTail + text + "\"");
 }
 
 TXMLDocument::Node TXMLDocument::AddChild(Node parent, std::string_view name)
@@ -538,18 +537,6 @@ private:
     xmlSaveCtxt* context_;
 };
 
-// The comment that stands for released text. The export escapes every "<" of its
-// texts, so no other comment can appear in what it builds.
-const std::string ReleasedOpen = "<!--korvex-released:";
-const std::string ReleasedClose = "-->";
-const char* const ReleasedPrefix = "korvex-released:";
-
-bool IsReleasedMark(const xmlNode* node)
-{
-    return node->type == XML_COMMENT_NODE && node->content &&
-           xmlStrncmp(node->content, BAD_CAST ReleasedPrefix, static_cast<int>(std::strlen(ReleasedPrefix))) == 0;
-}
-
 }  // namespace
 
 std::string TXMLDocument::Serialize() const
@@ -564,73 +551,7 @@ std::string TXMLDocument::Serialize() const
     SaveToString save(text);
     save.Save(root);
     save.Close();
-    return ExpandReleased(std::move(text), false);
-}
-
-// Puts the released texts in place of their marks; take moves them out, for marks
-// that are released themselves and so leave the tree.
-std::string TXMLDocument::ExpandReleased(std::string text, bool take) const
-{
-    size_t at = released_.empty() ? std::string::npos : text.find(ReleasedOpen);
-    if (at == std::string::npos)
-        return text;
-    std::string out;
-    out.reserve(text.size());
-    size_t from = 0;
-    for (; at != std::string::npos; at = text.find(ReleasedOpen, from)) {
-        size_t number = at + ReleasedOpen.size();
-        size_t close = text.find(ReleasedClose, number);
-        std::string& part = released_.at(std::stoul(text.substr(number, close - number)));
-        out.append(text, from, at - from);
-        out += part;
-        if (take)
-            std::string().swap(part);
-        from = close + ReleasedClose.size();
-    }
-    out.append(text, from, std::string::npos);
-    return out;
-}
-
-void TXMLDocument::ReleaseFinished(Node cursor)
-{
-    if (!cursor || cursor->type != XML_ELEMENT_NODE)
-        return;
-    ReleaseChildren(cursor, nullptr);
-    for (Node child = cursor; child->parent && child->parent->type == XML_ELEMENT_NODE; child = child->parent)
-        ReleaseChildren(child->parent, child);
-}
-
-// Releases the children of parent that come before stop (all of them when stop is
-// null) into the mark that stands first among them.
-void TXMLDocument::ReleaseChildren(Node parent, Node stop)
-{
-    Node mark = parent->children && IsReleasedMark(parent->children) ? parent->children : nullptr;
-    std::vector<Node> finished;
-    for (Node node = mark ? mark->next : parent->children; node && node != stop; node = node->next)
-        finished.push_back(node);
-    if (finished.empty())
-        return;
-    std::string text;
-    SaveToString save(text);
-    for (Node node : finished)
-        save.Save(node);
-    save.Close();
-    for (Node node : finished) {
-        xmlUnlinkNode(node);
-        xmlFreeNode(node);
-    }
-    text = ExpandReleased(std::move(text), true);
-    if (mark) {
-        released_.at(std::stoul(reinterpret_cast<const char*>(mark->content) + std::strlen(ReleasedPrefix))) += text;
-        return;
-    }
-    const std::string content = ReleasedPrefix + std::to_string(released_.size());
-    released_.push_back(std::move(text));
-    mark = xmlNewDocComment(parent->doc, X(content));
-    if (parent->children)
-        xmlAddPrevSibling(parent->children, mark);
-    else
-        xmlAddChild(parent, mark);
+    return text;
 }
 
 // --- Reading one top-level node at a time ------------------------------------------

@@ -52,6 +52,8 @@ public:
     void LoadFromText(std::string_view text, const std::string& name = "XML");
 
     // Building. Names are checked: an invalid element or attribute name throws XmlError.
+    // kind names what the name is for in the message ("elem", "attribútum").
+    static void CheckName(std::string_view name, const char* kind);
     Node CreateElement(std::string_view name);
     void SetDocumentElement(Node element);
     Node DocumentElement() const;
@@ -81,14 +83,6 @@ public:
     // Compact serialisation of the document element: no declaration, no whitespace added.
     std::string Serialize() const;
 
-    // For a document built front to back, where only the element at `cursor` and its
-    // ancestors can still change: serialises the parts that are finished (the cursor's
-    // children and, on every level above it, the children before the path to it) and
-    // frees them. Serialize gives the same bytes as if they had stayed. Replacing an
-    // element's content (SetText) drops what was released below it, as it drops
-    // children. Meant for building only: the walking operations no longer see them.
-    void ReleaseFinished(Node cursor);
-
     // Why a text is not a well-formed XML document ("3. sor: reason"); "" when it is.
     // Meant for texts this program made itself, so libxml2's size limits for other
     // people's files are lifted; no network access, no external entities.
@@ -99,13 +93,9 @@ private:
         void operator()(xmlDoc* doc) const { xmlFreeDoc(doc); }
     };
     xmlDoc* Require() const;
-    void ReleaseChildren(Node parent, Node stop);
-    std::string ExpandReleased(std::string text, bool take) const;
     void Load(xmlDoc* doc, const std::string& name, const std::string& error);
 
     std::unique_ptr<xmlDoc, DocFree> doc_;
-    // The text of released parts; a comment in the tree stands for each entry.
-    mutable std::vector<std::string> released_;
 };
 
 struct _xmlTextReader;

@@ -10,7 +10,9 @@
 #include <libxml/xmlerror.h>
 #include <libxml/xmlschemas.h>
 
+#include <algorithm>
 #include <cctype>
+#include <cstring>
 #include <filesystem>
 #include <stdexcept>
 
@@ -180,15 +182,35 @@ SchemaReport TXmlSchema::Validate(xmlDoc* doc) const
     return std::move(collector.report);
 }
 
+namespace {
+
+// Hands a text in memory to libxml2's input callbacks.
+struct BytesReader {
+    std::string_view rest;
+
+    static int Read(void* context, char* buffer, int length)
+    {
+        auto& reader = *static_cast<BytesReader*>(context);
+        const size_t count = std::min(reader.rest.size(), static_cast<size_t>(std::max(length, 0)));
+        std::memcpy(buffer, reader.rest.data(), count);
+        reader.rest.remove_prefix(count);
+        return static_cast<int>(count);
+    }
+};
+
+}  // namespace
+
 bool TXmlSchema::Accepts(std::string_view bytes) const
 {
     LocalOnlyLoading local;
     Collector collector;
     GlobalErrors global(collector);
     ValidContext context = NewValidContext(schema_.get(), collector);
-    // The validation takes the buffer over and frees it.
+    // Read in pieces as the parser asks for them, not copied whole first. The
+    // validation takes the buffer over and frees it.
+    BytesReader reader{bytes};
     xmlParserInputBuffer* input =
-        xmlParserInputBufferCreateMem(bytes.data(), static_cast<int>(bytes.size()), XML_CHAR_ENCODING_NONE);
+        xmlParserInputBufferCreateIO(&BytesReader::Read, nullptr, &reader, XML_CHAR_ENCODING_NONE);
     if (!input)
         return false;
     int result = xmlSchemaValidateStream(context.get(), input, XML_CHAR_ENCODING_NONE, nullptr, nullptr);

@@ -27,43 +27,40 @@ TCommandItem::TCommandItem(std::string commandText)
     Argument = std::string(TrimBlanks(SplitFirst(commandText, ")")));
 }
 
-TXMLDocument::Node TCommandItem::Execute(TXMLDocument::Node cursor, const std::string& cellText,
-                                         const TOutputOrigin* origin) const
+void TCommandItem::Execute(TOutputWriter& output, std::string_view cellText, const TOutputOrigin* origin) const
 {
     switch (Kind) {
     case BeginItem:
-        if (TXMLDocument::NodeName(cursor) != Argument) {
-            TXMLDocument::Node child = TXMLDocument::AddChild(cursor, Argument);
-            MarkOrigin(child, origin);
-            return child;
+        if (output.CursorName() != Argument) {
+            output.Begin(Argument);
+            output.MarkCursor(origin);
         }
-        return cursor;
+        return;
     case CreateDateItem:
-        AddDateItem(cursor, LocalToday(), origin);
-        return cursor;
+        AddDateItem(output, LocalToday(), origin);
+        return;
     case Content:
-        TXMLDocument::SetText(cursor, cellText);
-        MarkOrigin(cursor, origin);
-        return cursor;
+        output.SetText(cellText);
+        output.MarkCursor(origin);
+        return;
     case EndItem:
         // The document element has no parent element: an EndItem naming the root keeps
         // the cursor there instead of leaving the tree.
-        if (TXMLDocument::NodeName(cursor) == Argument)
-            if (TXMLDocument::Node parent = TXMLDocument::Parent(cursor))
-                return parent;
-        return cursor;
+        if (output.CursorName() == Argument)
+            output.End();
+        return;
     case Attribute: {
         size_t equals = Argument.find('=');
         if (equals == std::string::npos)
-            TXMLDocument::SetAttribute(cursor, Argument, cellText);
+            output.SetAttribute(Argument, cellText);
         else
-            TXMLDocument::SetAttribute(cursor, std::string_view(Argument).substr(0, equals),
-                                       std::string_view(Argument).substr(equals + 1));
-        MarkOrigin(cursor, origin);
-        return cursor;
+            output.SetAttribute(std::string_view(Argument).substr(0, equals),
+                                std::string_view(Argument).substr(equals + 1));
+        output.MarkCursor(origin);
+        return;
     }
     default:
-        return cursor;
+        return;
     }
 }
 
@@ -78,12 +75,10 @@ TExcelColItem::TExcelColItem(std::string column, std::string mappingText)
     }
 }
 
-TXMLDocument::Node TExcelColItem::Apply(TXMLDocument::Node cursor, const std::string& cellText,
-                                        const TOutputOrigin* origin) const
+void TExcelColItem::Apply(TOutputWriter& output, std::string_view cellText, const TOutputOrigin* origin) const
 {
     for (const TCommandItem& command : Commands)
-        cursor = command.Execute(cursor, cellText, origin);
-    return cursor;
+        command.Execute(output, cellText, origin);
 }
 
 TDate LocalToday()
@@ -98,14 +93,16 @@ TDate LocalToday()
     return {local.tm_year + 1900, local.tm_mon + 1, local.tm_mday};
 }
 
-void AddDateItem(TXMLDocument::Node element, const TDate& date, const TOutputOrigin* origin)
+void AddDateItem(TOutputWriter& output, const TDate& date, const TOutputOrigin* origin)
 {
-    TXMLDocument::Node item = TXMLDocument::AddChild(element, "Date");
-    MarkOrigin(item, origin);
+    output.Begin("Date");
+    output.MarkCursor(origin);
     const std::pair<const char*, int> parts[] = {{"Year", date.year}, {"Month", date.month}, {"Day", date.day}};
     for (const auto& [name, value] : parts) {
-        TXMLDocument::Node part = TXMLDocument::AddChild(item, name);
-        TXMLDocument::SetText(part, std::to_string(value));
-        MarkOrigin(part, origin);
+        output.Begin(name);
+        output.SetText(std::to_string(value));
+        output.MarkCursor(origin);
+        output.End();
     }
+    output.End();
 }

@@ -1,7 +1,7 @@
 #pragma once
 
+#include "export/outputwriter.h"
 #include "export/schemacheck.h"
-#include "common/xmldocument.h"
 
 #include <string>
 #include <string_view>
@@ -14,11 +14,10 @@ public:
 
     explicit TCommandItem(std::string commandText);
 
-    // Runs the command on the cursor element and returns the new cursor. A name the
-    // document refuses throws XmlError. The elements it creates or fills are marked
-    // with origin (when given).
-    TXMLDocument::Node Execute(TXMLDocument::Node cursor, const std::string& cellText,
-                               const TOutputOrigin* origin = nullptr) const;
+    // Runs the command on the output's cursor element, which it may move. A name the
+    // output refuses throws XmlError. The elements it creates or fills are marked with
+    // origin (when given).
+    void Execute(TOutputWriter& output, std::string_view cellText, const TOutputOrigin* origin = nullptr) const;
 
     int Kind = Unknown;
     std::string Argument;
@@ -29,9 +28,8 @@ class TExcelColItem {
 public:
     TExcelColItem(std::string column, std::string mappingText);
 
-    // Runs the commands in order, each on the cursor the previous one returned.
-    TXMLDocument::Node Apply(TXMLDocument::Node cursor, const std::string& cellText,
-                             const TOutputOrigin* origin = nullptr) const;
+    // Runs the commands in order, each on the cursor the previous one left.
+    void Apply(TOutputWriter& output, std::string_view cellText, const TOutputOrigin* origin = nullptr) const;
 
     std::string Column;
     std::vector<TCommandItem> Commands;
@@ -43,5 +41,6 @@ struct TDate {
     int day;
 };
 TDate LocalToday();
-// Adds a "Date" element with "Year", "Month" and "Day" children as the element's last child.
-void AddDateItem(TXMLDocument::Node element, const TDate& date, const TOutputOrigin* origin = nullptr);
+// Adds a "Date" element with "Year", "Month" and "Day" children as the cursor's last child;
+// the cursor stays where it is.
+void AddDateItem(TOutputWriter& output, const TDate& date, const TOutputOrigin* origin = nullptr);

@@ -19,22 +19,8 @@ namespace {
 
 constexpr int FirstDataRow = 5;
 constexpr int EmptyRowsAtEnd = 10;
-constexpr int ReleaseEveryRows = 64;
 const std::string ConstantTextOpen = "<CONSTANTTEXT>";
 const std::string ConstantTextClose = "</CONSTANTTEXT>";
-
-// Discards the document however the conversion ends, so that a failed workbook leaves
-// no half-built document behind.
-class DocumentSession {
-public:
-    explicit DocumentSession(TXMLDocument& document) : document_(document) { document_.SetActive(true); }
-    ~DocumentSession() { document_.SetActive(false); }
-    DocumentSession(const DocumentSession&) = delete;
-    DocumentSession& operator=(const DocumentSession&) = delete;
-
-private:
-    TXMLDocument& document_;
-};
 
 // Shows a workbook's failure in its own words (the window has no other place for it),
 // then ends the workbook with it.
@@ -75,18 +61,6 @@ bool InsideDataFolder(const std::string& name)
     return true;
 }
 
-// Discards the document when the text has been made from it, however that ends.
-class DiscardOnExit {
-public:
-    explicit DiscardOnExit(TXMLDocument& document) : document_(document) {}
-    ~DiscardOnExit() { document_.SetActive(false); }
-    DiscardOnExit(const DiscardOnExit&) = delete;
-    DiscardOnExit& operator=(const DiscardOnExit&) = delete;
-
-private:
-    TXMLDocument& document_;
-};
-
 int ReadEncoding(const std::string& text)
 {
     std::optional<int> value = ParseInteger(text);
@@ -112,10 +86,7 @@ void TExcelToXML::Convert(TExcelApp& app, const std::string& workbookName, int w
     Encoding = ReadEncoding(sheet.GetCellText("A3"));
     Formats.clear();
 
-    TXMLDocument& document = ui_.Document();
-    DocumentSession session(document);
-    document.SetDocumentElement(document.CreateElement(RootName));
-    TXMLDocument::Node cursor = document.DocumentElement();
+    TOutputWriter output(RootName);
 
     for (int s = 2; s <= sheetCount; ++s) {
         sheet.Open(app, workbookName, workbookIndex, s);
@@ -136,18 +107,14 @@ void TExcelToXML::Convert(TExcelApp& app, const std::string& workbookName, int w
         origins_.BeginSheet(sheet.SheetName);
         ui_.SetStatus(1, sheet.SheetName);
         ui_.ProcessMessages();
-        cursor = ScanRows(sheet, cursor);
-        // Back to the root element for the next sheet. The cursor never leaves the
-        // tree (see TCommandItem::Execute), so the walk ends at the latest there.
-        while (TXMLDocument::NodeName(cursor) != RootName) {
-            TXMLDocument::Node parent = TXMLDocument::Parent(cursor);
-            if (!parent)
-                break;
-            cursor = parent;
+        ScanRows(sheet, output);
+        // Back to the nearest element named like the root for the next sheet; the
+        // document element at the latest.
+        while (output.CursorName() != RootName && output.End()) {
         }
     }
 
-    std::string text = WriteXML();
+    std::string text = WriteXML(output);
     if (!logShown_)
         ui_.SetLogText(text);
 }
@@ -170,18 +137,17 @@ std::string TExcelToXML::SchemaPath() const
     return ResolveSchemaPath(ui_.DataFolder(), SchemaName);
 }
 
-bool TExcelToXML::OutputAccepted(const std::string& text, std::string_view bytes)
+bool TExcelToXML::OutputAccepted(const std::string& text, std::string_view bytes, const BuiltOutput& built)
 {
     std::string path = SchemaPath();
     if (path.empty())
         return true;
     TXmlSchema schema(path);
     // Valid output, the usual case, is known from the bytes alone; only problems need
-    // the document's tree to point at the rows behind them.
+    // the text as built to point at the rows behind them.
     if (schema.Accepts(bytes))
         return true;
-    TXMLDocument& document = ui_.Document();
-    TOutputCheck check = CheckOutput(schema, text, document.Active() ? document.DocumentElement() : nullptr);
+    TOutputCheck check = CheckOutput(schema, text, built.text, built.origins);
     if (check.count == 0)
         return true;
     // The user sees the output above the problems before answering.
@@ -190,10 +156,12 @@ bool TExcelToXML::OutputAccepted(const std::string& text, std::string_view bytes
     return ui_.KeepInvalidOutput(check.lines, check.count);
 }
 
-TXMLDocument::Node TExcelToXML::ScanRows(TExcelSheet& sheet, TXMLDocument::Node cursor)
+void TExcelToXML::ScanRows(TExcelSheet& sheet, TOutputWriter& output)
 {
     int emptyRun = 0;
-    const bool release = ui_.OutputSchema().empty() && SchemaName.empty();
+    // With a schema to follow, problems are traced back to the rows that made them.
+    if (!ui_.OutputSchema().empty() || !SchemaName.empty())
+        output.KeepOrigins();
     // A sheet filled to its last row never shows ten empty rows: it ends there.
     for (int row = FirstDataRow; emptyRun < EmptyRowsAtEnd && row <= SheetRows; ++row) {
         const std::string rowText = std::to_string(row);
@@ -210,19 +178,13 @@ TXMLDocument::Node TExcelToXML::ScanRows(TExcelSheet& sheet, TXMLDocument::Node 
                     FailWorkbook(ui_, sheet.WorkbookName,
                                  Msg::SheetStart + sheet.SheetName + Msg::SheetWord + column.Column + rowText +
                                      Msg::BadCharacter + DescribeCharacter(*bad) + Msg::BadCharacterEnd);
-                if (!origin)
+                if (!origin && output.KeepsOrigins())
                     origin = origins_.Add(row);
-                cursor = column.Apply(cursor, text, origin);
+                column.Apply(output, text, origin);
             }
         }
         emptyRun = empty ? emptyRun + 1 : 0;
-        // What no later row can change is turned into text as the rows go, so memory
-        // holds the open elements rather than the whole document. Kept whole when a
-        // schema is named: its report traces problems through the built elements.
-        if (release && row % ReleaseEveryRows == 0)
-            ui_.Document().ReleaseFinished(cursor);
     }
-    return cursor;
 }
 
 int TExcelToXML::ReadControlFile(const std::string& fileName, const std::string& version)
@@ -259,14 +221,20 @@ int TExcelToXML::ReadControlFile(const std::string& fileName, const std::string&
     }
 }
 
-std::string TExcelToXML::WriteXML()
+std::string TExcelToXML::WriteXML(TOutputWriter& output)
 {
-    TXMLDocument& document = ui_.Document();
-    DiscardOnExit discard(document);
-    std::string text = document.Serialize();
+    BuiltOutput built;
+    built.origins = output.Origins();
+    std::string text = output.Finish();
+    // With a schema to follow, the text as built is kept for tracing its problems.
+    if (output.KeepsOrigins())
+        built.text = text;
 
-    text = ExpandConstantText(std::move(text));
-    if (text.find("<?xml") == std::string::npos)
+    // Only constant texts bring markup the writer did not make.
+    const bool rawMarkup = text.find(ConstantTextOpen) != std::string::npos;
+    if (rawMarkup)
+        text = ExpandConstantText(std::move(text));
+    if (!rawMarkup || text.find("<?xml") == std::string::npos)
         text.insert(0, Encoding == 0 ? Utf8Declaration : Iso88592Declaration);
     for (const TFormatItem& format : Formats)
         text = format.Apply(text);
@@ -274,20 +242,24 @@ std::string TExcelToXML::WriteXML()
     if (Encoding != 0)
         text = Iso88592ToUtf8(Utf8ToIso88592(text));
     text = LayoutPasses(text, Encoding);
+
+    const bool sureWellFormed = !rawMarkup && Encoding == 0 && IsWellFormedAsWritten(text);
     // Valid UTF-8 is written as it is: no copy of the whole text.
     std::string encoded;
     std::string_view bytes = text;
     if (Encoding != 0)
         bytes = encoded = Utf8ToIso88592(text);
-    else if (!IsValidUtf8(text))
+    else if (!sureWellFormed && !IsValidUtf8(text))
         bytes = encoded = EncodeUtf8(text);
-    // Constant texts go in as raw markup: only a well-formed result is written.
-    if (std::string problem = TXMLDocument::WellFormednessProblem(bytes); !problem.empty())
-        FailWorkbook(ui_, FileName,
-                     Msg::OutputNotWellFormed + problem + Msg::OutputConstantTexts + ControlFileName +
-                         Msg::OutputNotWritten + FileName);
+    // Constant texts go in as raw markup, a code page may lack a name's letter: only a
+    // well-formed result is written.
+    if (!sureWellFormed)
+        if (std::string problem = TXMLDocument::WellFormednessProblem(bytes); !problem.empty())
+            FailWorkbook(ui_, FileName,
+                         Msg::OutputNotWellFormed + problem + Msg::OutputConstantTexts + ControlFileName +
+                             Msg::OutputNotWritten + FileName);
 
-    if (!OutputAccepted(text, bytes)) {
+    if (!OutputAccepted(text, bytes, built)) {
         FileName.clear();
         return text;
     }

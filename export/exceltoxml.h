@@ -1,6 +1,7 @@
 #pragma once
 
 #include "export/excelcolitem.h"
+#include "export/outputwriter.h"
 #include "host/excelsheet.h"
 #include "export/formatitem.h"
 #include "common/frontend.h"
@@ -31,9 +32,6 @@ public:
     // other than version has been reported; an unreadable file or a malformed [FORMAT]
     // entry is silent). Anything else, a fault of the program, passes through.
     int ReadControlFile(const std::string& fileName, const std::string& version);
-    // Lays out the document's text, asks for the file name, writes the file and
-    // returns the text. The document is discarded.
-    std::string WriteXML();
     // Replaces every <CONSTANTTEXT>name</CONSTANTTEXT> by the lines of section name
     // of the control file read last.
     std::string ExpandConstantText(std::string text) const;
@@ -51,11 +49,19 @@ public:
     std::string SchemaName;
 
 private:
-    TXMLDocument::Node ScanRows(TExcelSheet& sheet, TXMLDocument::Node cursor);
+    // The text as built, kept with its elements' origins while a schema is to be followed.
+    struct BuiltOutput {
+        std::string text;
+        std::vector<const TOutputOrigin*> origins;
+    };
+    void ScanRows(TExcelSheet& sheet, TOutputWriter& output);
+    // Lays out the output's text, asks for the file name, writes the file and returns
+    // the text.
+    std::string WriteXML(TOutputWriter& output);
     void TakeSchema(const std::string& name);
     std::string SchemaPath() const;
     // False when the output breaks its schema and is not to be saved.
-    bool OutputAccepted(const std::string& text, std::string_view bytes);
+    bool OutputAccepted(const std::string& text, std::string_view bytes, const BuiltOutput& built);
 
     TOutputOrigins origins_;
     bool logShown_ = false;

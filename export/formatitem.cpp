@@ -4,6 +4,7 @@
 #include "export/textrules.h"
 
 #include <cstdlib>
+#include <cstring>
 #include <stdexcept>
 
 namespace {
@@ -43,6 +44,74 @@ TFormatItem::TFormatItem(std::string key, const std::string& value)
 }
 
 std::string TFormatItem::Apply(const std::string& text) const
+{
+    // An empty tag, one holding "<" or one starting with "/" lets its markers overlap:
+    // those take the passes one after the other. Otherwise both kinds of marker are
+    // found in one walk, which gives the same text: a break only ever goes before a "<".
+    if (Tag.empty() || Tag[0] == '/' || Tag.find('<') != std::string::npos)
+        return ApplyInTwoPasses(text);
+
+    std::string lineBreak(static_cast<size_t>(std::abs(int(Indent))) + 1, '\t');
+    lineBreak[0] = '\n';
+    const std::string open = "<" + Tag;
+    const std::string close = "</" + Tag;
+    const bool closing = Indent <= 0;
+    const bool afterClose = closing && !AfterClose.empty();
+
+    // Calls found(at, isOpen) for every marker, in order.
+    auto walk = [&](auto found) {
+        const char* data = text.data();
+        size_t at = 0;
+        while (const void* hit = std::memchr(data + at, '<', text.size() - at)) {
+            at = static_cast<size_t>(static_cast<const char*>(hit) - data);
+            if (text.compare(at, open.size(), open) == 0) {
+                found(at, true);
+                at += open.size();
+            } else if (closing && text.compare(at, close.size(), close) == 0) {
+                found(at, false);
+                at += close.size();
+            } else {
+                ++at;
+            }
+        }
+    };
+
+    // Counted before anything is built: a big indent on a big text must fail, not
+    // allocate gigabytes first.
+    size_t openBreaks = 0;
+    size_t closeBreaks = 0;
+    walk([&](size_t at, bool isOpen) {
+        const size_t after = at + (isOpen ? open.size() : close.size());
+        (isOpen ? openBreaks : closeBreaks) += EndsName(text, after) ? 1 : 0;
+        closeBreaks += !isOpen && afterClose && after < text.size() && text[after] == '>' ? 1 : 0;
+    });
+    const std::string cause = Msg::FormatEntryName + Tag + Msg::FormatEntry + std::to_string(Indent) +
+                              Msg::TooManyTabs;
+    CheckOutputSize(text.size() + openBreaks * lineBreak.size(), cause);
+    CheckOutputSize(text.size() + (openBreaks + closeBreaks) * lineBreak.size(), cause);
+
+    std::string result;
+    result.reserve(text.size() + (openBreaks + closeBreaks) * lineBreak.size());
+    size_t start = 0;
+    walk([&](size_t at, bool isOpen) {
+        const std::string& marker = isOpen ? open : close;
+        const size_t after = at + marker.size();
+        result.append(text, start, at - start);
+        if (EndsName(text, after))
+            result += lineBreak;
+        result += marker;
+        start = after;
+        if (!isOpen && afterClose && after < text.size() && text[after] == '>') {
+            result += '>';
+            result += lineBreak;
+            start = after + 1;
+        }
+    });
+    result.append(text, start);
+    return result;
+}
+
+std::string TFormatItem::ApplyInTwoPasses(const std::string& text) const
 {
     std::string lineBreak(static_cast<size_t>(std::abs(int(Indent))) + 1, '\t');
     lineBreak[0] = '\n';

@@ -16,4 +16,8 @@ public:
     std::string Tag;
     std::int16_t Indent = 0;
     std::string AfterClose;
+
+    // The same as Apply, by its plain definition: opening tags first, then closing
+    // tags in the result. Apply takes this way for a tag whose markers can overlap.
+    std::string ApplyInTwoPasses(const std::string& text) const;
 };

@@ -85,6 +85,39 @@ std::string PathOf(const xmlNode* node)
 struct DocFree {
     void operator()(xmlDoc* doc) const { xmlFreeDoc(doc); }
 };
+using DocPtr = std::unique_ptr<xmlDoc, DocFree>;
+
+// An element's origin rides in the node's free application field.
+const TOutputOrigin* OriginOf(const xmlNode* element)
+{
+    return element ? static_cast<const TOutputOrigin*>(element->_private) : nullptr;
+}
+
+// Gives the elements below and at element their origins, in the order of their start
+// tags from next on.
+void MarkOrigins(xmlNode* element, const std::vector<const TOutputOrigin*>& origins, size_t& next)
+{
+    if (next < origins.size())
+        element->_private = const_cast<TOutputOrigin*>(origins[next]);
+    ++next;
+    for (xmlNode* child = element->children; child; child = child->next)
+        if (child->type == XML_ELEMENT_NODE)
+            MarkOrigins(child, origins, next);
+}
+
+constexpr int OwnTextOptions = XML_PARSE_NONET | XML_PARSE_NOERROR | XML_PARSE_NOWARNING | XML_PARSE_HUGE;
+
+// The built text as a tree whose elements carry their origins; null when it cannot
+// be read.
+DocPtr BuiltTree(std::string_view built, const std::vector<const TOutputOrigin*>& origins)
+{
+    DocPtr doc(xmlReadMemory(built.data(), static_cast<int>(built.size()), "kimenet", "UTF-8", OwnTextOptions));
+    if (xmlNode* root = doc ? xmlDocGetRootElement(doc.get()) : nullptr) {
+        size_t next = 0;
+        MarkOrigins(root, origins, next);
+    }
+    return doc;
+}
 
 }  // namespace
 
@@ -114,13 +147,12 @@ std::string InvalidOutputQuestion(long count)
     return Msg::InvalidOutputStart + std::to_string(count) + Msg::InvalidOutputQuestion;
 }
 
-TOutputCheck CheckOutput(const TXmlSchema& schema, std::string_view text, const xmlNode* built)
+TOutputCheck CheckOutput(const TXmlSchema& schema, std::string_view text, std::string_view built,
+                         const std::vector<const TOutputOrigin*>& origins)
 {
     TOutputCheck check;
     // The text is UTF-8 in memory whatever its declaration says.
-    std::unique_ptr<xmlDoc, DocFree> parsed(xmlReadMemory(text.data(), static_cast<int>(text.size()), "kimenet",
-                                                          "UTF-8", XML_PARSE_NONET | XML_PARSE_NOERROR |
-                                                                       XML_PARSE_NOWARNING | XML_PARSE_HUGE));
+    DocPtr parsed(xmlReadMemory(text.data(), static_cast<int>(text.size()), "kimenet", "UTF-8", OwnTextOptions));
     if (!parsed || !xmlDocGetRootElement(parsed.get())) {
         check.lines.push_back(Msg::OutputMalformedByConstants);
         check.count = 1;
@@ -132,8 +164,9 @@ TOutputCheck CheckOutput(const TXmlSchema& schema, std::string_view text, const 
         return check;
 
     NodeMap pairs;
-    if (built)
-        PairElements(built, xmlDocGetRootElement(parsed.get()), pairs);
+    DocPtr builtTree = BuiltTree(built, origins);
+    if (const xmlNode* builtRoot = builtTree ? xmlDocGetRootElement(builtTree.get()) : nullptr)
+        PairElements(builtRoot, xmlDocGetRootElement(parsed.get()), pairs);
     for (const SchemaProblem& problem : report.problems) {
         const xmlNode* node = problem.node;
         if (!node) {

@@ -15,8 +15,7 @@ struct TOutputOrigin {
     int row;
 };
 
-// The origins of one export. An element carries its origin in the node's free
-// application field, so keeping it costs one store per command, no lookup.
+// The origins of one export, one per data row that wrote something.
 class TOutputOrigins {
 public:
     // The rows read from now on belong to this sheet.
@@ -29,16 +28,6 @@ private:
     std::deque<TOutputOrigin> origins_;
 };
 
-inline void MarkOrigin(TXMLDocument::Node element, const TOutputOrigin* origin)
-{
-    if (element && origin)
-        element->_private = const_cast<TOutputOrigin*>(origin);
-}
-inline const TOutputOrigin* OriginOf(const xmlNode* element)
-{
-    return element ? static_cast<const TOutputOrigin*>(element->_private) : nullptr;
-}
-
 // The finished output measured against its schema: one Hungarian line per problem
 // (the first TXmlSchema::MaxProblems of them) and the number of all problems.
 struct TOutputCheck {
@@ -46,9 +35,11 @@ struct TOutputCheck {
     long count = 0;
 };
 
-// Validates the finished text of an export. built is the document element it was
-// made from: problems in the text are traced back to its elements and their origins.
-TOutputCheck CheckOutput(const TXmlSchema& schema, std::string_view text, const xmlNode* built);
+// Validates the finished text of an export. built is the text as it was built, before
+// constant texts and layout, and origins the origin of each of its elements in the
+// order of their start tags: problems in the text are traced back to those rows.
+TOutputCheck CheckOutput(const TXmlSchema& schema, std::string_view text, std::string_view built,
+                         const std::vector<const TOutputOrigin*>& origins);
 
 // "Termékek, 18. sor (Termék/Ár): reason [libxml2's text]"; without an origin the
 // sheet and row are left out.

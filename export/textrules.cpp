@@ -88,25 +88,32 @@ std::string LayoutPasses(std::string_view text, int encoding)
     const std::string_view to = Iso88592Declaration;
     std::string out;
     out.reserve(text.size() + text.size() / 8 + 16);
-    size_t i = 0;
-    while (i < text.size()) {
+    // Characters without a rule are copied in runs, up to the next one that may have one.
+    size_t copied = 0;
+    for (size_t i = 0; i < text.size(); ++i) {
         const char c = text[i];
+        if (c != '\n' && c != '>' && c != '<')
+            continue;
         if (c == '\n') {
-            if (i == 0 || text[i - 1] != '\r')
+            if (i == 0 || text[i - 1] != '\r') {
+                out.append(text, copied, i - copied);
                 out += '\r';
-            out += '\n';
+                copied = i;
+            }
         } else if (c == '>' && i + 1 < text.size() && text[i + 1] == '<') {
-            out += ">\t";
+            out.append(text, copied, i + 1 - copied);
+            out += '\t';
+            copied = i + 1;
         } else if (c == '<' && encoding != 0 && text.compare(i, from.size(), from) == 0) {
+            out.append(text, copied, i - copied);
             out += to;
             i += from.size();
             if (i < text.size() && text[i] == '<')  // the declaration's ">" touches a tag
                 out += '\t';
-            continue;
-        } else {
-            out += c;
+            copied = i;
+            --i;
         }
-        ++i;
     }
+    out.append(text, copied);
     return out;
 }

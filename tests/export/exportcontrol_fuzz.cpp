@@ -39,22 +39,18 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     if (converter.ReadControlFile(ScratchFile(), version) != 0)
         return 0;
 
-    TXMLDocument& document = ui.document;
-    document.SetActive(true);
-    document.SetDocumentElement(document.CreateElement("Root"));
-    TXMLDocument::Node cursor = document.DocumentElement();
+    TOutputWriter output("Root");
     for (const std::string cell : {"x", "<&>\"", ""}) {
         for (const TExcelColItem& column : converter.Columns) {
             try {
-                cursor = column.Apply(cursor, cell);
+                column.Apply(output, cell);
             } catch (const XmlError&) {
             }
-            if (!cursor)
+            if (output.Depth() < 1)
                 std::abort();  // the cursor must never leave the document
         }
     }
-    std::string text = document.Serialize() + "<CONSTANTTEXT>MAIN</CONSTANTTEXT><CONSTANTTEXT>";
-    document.SetActive(false);
+    std::string text = output.Finish() + "<CONSTANTTEXT>MAIN</CONSTANTTEXT><CONSTANTTEXT>";
     text = converter.ExpandConstantText(text);
     for (const TFormatItem& format : converter.Formats) {
         if (text.size() > MaxText)
