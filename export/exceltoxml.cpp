@@ -19,6 +19,7 @@ namespace {
 
 constexpr int FirstDataRow = 5;
 constexpr int EmptyRowsAtEnd = 10;
+const std::string ConstantTextElement = "CONSTANTTEXT";
 const std::string ConstantTextOpen = "<CONSTANTTEXT>";
 const std::string ConstantTextClose = "</CONSTANTTEXT>";
 
@@ -61,6 +62,16 @@ bool InsideDataFolder(const std::string& name)
     return true;
 }
 
+// Whether a command of the columns begins an element of that name.
+bool BeginsElement(const std::vector<TExcelColItem>& columns, const std::string& name)
+{
+    for (const TExcelColItem& column : columns)
+        for (const TCommandItem& command : column.Commands)
+            if (command.Kind == TCommandItem::BeginItem && command.Argument == name)
+                return true;
+    return false;
+}
+
 int ReadEncoding(const std::string& text)
 {
     std::optional<int> value = ParseInteger(text);
@@ -87,6 +98,7 @@ void TExcelToXML::Convert(TExcelApp& app, const std::string& workbookName, int w
     Formats.clear();
 
     TOutputWriter output(RootName);
+    constantTextsNamed_ = RootName == ConstantTextElement;
 
     for (int s = 2; s <= sheetCount; ++s) {
         sheet.Open(app, workbookName, workbookIndex, s);
@@ -104,6 +116,7 @@ void TExcelToXML::Convert(TExcelApp& app, const std::string& workbookName, int w
             ui_.Warning(ControlFileName, Msg::NoColumnsRead + sheet.SheetName + Msg::NoColumnsReadSheet + workbookName +
                                              Msg::NoColumnsReadEnd);
         TakeSchema(ControlSchema);
+        constantTextsNamed_ = constantTextsNamed_ || BeginsElement(Columns, ConstantTextElement);
         origins_.BeginSheet(sheet.SheetName);
         ui_.SetStatus(1, sheet.SheetName);
         ui_.ProcessMessages();
@@ -147,7 +160,8 @@ bool TExcelToXML::OutputAccepted(const std::string& text, std::string_view bytes
     // the text as built to point at the rows behind them.
     if (schema.Accepts(bytes))
         return true;
-    TOutputCheck check = CheckOutput(schema, text, built.text, built.origins);
+    // Without constant texts the output holds the elements as built, in their order.
+    TOutputCheck check = CheckOutput(schema, text, built.text.empty() ? text : built.text, built.origins);
     if (check.count == 0)
         return true;
     // The user sees the output above the problems before answering.
@@ -159,6 +173,7 @@ bool TExcelToXML::OutputAccepted(const std::string& text, std::string_view bytes
 void TExcelToXML::ScanRows(TExcelSheet& sheet, TOutputWriter& output)
 {
     int emptyRun = 0;
+    std::string text;  // one cell's, its room used again for the next
     // With a schema to follow, problems are traced back to the rows that made them.
     if (!ui_.OutputSchema().empty() || !SchemaName.empty())
         output.KeepOrigins();
@@ -171,7 +186,7 @@ void TExcelToXML::ScanRows(TExcelSheet& sheet, TOutputWriter& output)
         bool empty = true;
         const TOutputOrigin* origin = nullptr;
         for (const TExcelColItem& column : Columns) {
-            std::string text = sheet.GetCellText(column.Column, row);
+            sheet.GetCellText(column.Column, row, text);
             if (!text.empty()) {
                 empty = false;
                 if (std::optional<NonXmlCharacter> bad = FindNonXmlCharacter(text))
@@ -223,19 +238,22 @@ int TExcelToXML::ReadControlFile(const std::string& fileName, const std::string&
 
 std::string TExcelToXML::WriteXML(TOutputWriter& output)
 {
+    const char* const declaration = Encoding == 0 ? Utf8Declaration : Iso88592Declaration;
+    // Only constant texts bring markup the writer did not make, and only where an
+    // element was given their name.
+    std::string text = output.Finish(constantTextsNamed_ ? "" : declaration);
     BuiltOutput built;
-    built.origins = output.Origins();
-    std::string text = output.Finish();
-    // With a schema to follow, the text as built is kept for tracing its problems.
-    if (output.KeepsOrigins())
-        built.text = text;
-
-    // Only constant texts bring markup the writer did not make.
-    const bool rawMarkup = text.find(ConstantTextOpen) != std::string::npos;
-    if (rawMarkup)
+    built.origins = output.TakeOrigins();
+    const bool rawMarkup = constantTextsNamed_ && text.find(ConstantTextOpen) != std::string::npos;
+    if (rawMarkup) {
+        // Their elements are no longer those built: with a schema to follow, the text
+        // as built is kept for tracing problems back to the rows.
+        if (output.KeepsOrigins())
+            built.text = text;
         text = ExpandConstantText(std::move(text));
-    if (!rawMarkup || text.find("<?xml") == std::string::npos)
-        text.insert(0, Encoding == 0 ? Utf8Declaration : Iso88592Declaration);
+    }
+    if (constantTextsNamed_ && (!rawMarkup || text.find("<?xml") == std::string::npos))
+        text.insert(0, declaration);
     for (const TFormatItem& format : Formats)
         text = format.Apply(text);
     // The file declares ISO-8859-2, so the text shown is what that code page can hold.

@@ -49,7 +49,8 @@ public:
     std::string SchemaName;
 
 private:
-    // The text as built, kept with its elements' origins while a schema is to be followed.
+    // The origins of the output's elements while a schema is to be followed, with the
+    // text as built where constant texts changed its elements.
     struct BuiltOutput {
         std::string text;
         std::vector<const TOutputOrigin*> origins;
@@ -64,6 +65,8 @@ private:
     bool OutputAccepted(const std::string& text, std::string_view bytes, const BuiltOutput& built);
 
     TOutputOrigins origins_;
+    // Whether an element may be a constant text's marker: one of its name was begun.
+    bool constantTextsNamed_ = false;
     bool logShown_ = false;
 
     Frontend& ui_;

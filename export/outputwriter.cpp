@@ -13,13 +13,33 @@ std::string_view UpToNul(std::string_view text)
     return text.substr(0, text.find('\0'));
 }
 
-template <typename Escape>
-void AppendEscaped(std::string& out, std::string_view text, Escape escape)
+// The entity of each character a text (or, with attribute, an attribute value) must
+// escape; null for the others.
+struct EscapeTable {
+    const char* entities[256] = {};
+
+    explicit constexpr EscapeTable(bool attribute)
+    {
+        entities[static_cast<unsigned char>('&')] = "&amp;";
+        entities[static_cast<unsigned char>('<')] = "&lt;";
+        entities[static_cast<unsigned char>('>')] = "&gt;";
+        entities[static_cast<unsigned char>('\r')] = "&#13;";
+        if (attribute) {
+            entities[static_cast<unsigned char>('"')] = "&quot;";
+            entities[static_cast<unsigned char>('\t')] = "&#9;";
+            entities[static_cast<unsigned char>('\n')] = "&#10;";
+        }
+    }
+};
+constexpr EscapeTable TextEscapes(false);
+constexpr EscapeTable AttributeEscapes(true);
+
+void AppendEscaped(std::string& out, std::string_view text, const EscapeTable& table)
 {
     text = UpToNul(text);
     size_t start = 0;
     for (size_t i = 0; i < text.size(); ++i) {
-        if (const char* entity = escape(text[i])) {
+        if (const char* entity = table.entities[static_cast<unsigned char>(text[i])]) {
             out.append(text, start, i - start);
             out += entity;
             start = i + 1;
@@ -28,37 +48,16 @@ void AppendEscaped(std::string& out, std::string_view text, Escape escape)
     out.append(text, start);
 }
 
-const char* TextEntity(char c)
-{
-    switch (c) {
-    case '&': return "&amp;";
-    case '<': return "&lt;";
-    case '>': return "&gt;";
-    case '\r': return "&#13;";
-    default: return nullptr;
-    }
-}
-
-const char* AttributeEntity(char c)
-{
-    switch (c) {
-    case '"': return "&quot;";
-    case '\t': return "&#9;";
-    case '\n': return "&#10;";
-    default: return TextEntity(c);
-    }
-}
-
 }  // namespace
 
 void AppendEscapedText(std::string& out, std::string_view text)
 {
-    AppendEscaped(out, text, TextEntity);
+    AppendEscaped(out, text, TextEscapes);
 }
 
 void AppendEscapedAttribute(std::string& out, std::string_view value)
 {
-    AppendEscaped(out, value, AttributeEntity);
+    AppendEscaped(out, value, AttributeEscapes);
 }
 
 TOutputWriter::TOutputWriter(std::string_view rootName)
@@ -146,30 +145,28 @@ void TOutputWriter::KeepOrigins()
     origins_.assign(elements_, nullptr);
 }
 
-std::string TOutputWriter::Finish()
+std::string TOutputWriter::Finish(std::string_view prefix)
 {
     while (End()) {
     }
     const OpenElement& root = open_[0];
-    std::string startTag;
-    AppendStartTag(startTag, root);
-    // Room to spare for a declaration put in front without moving the text elsewhere.
-    constexpr size_t Spare = 64;
-    std::string text;
-    text.reserve(startTag.size() + text_.size() + root.name.size() + 3 + Spare);
-    text += startTag;
+    // The document element's start tag goes in front of its content where it lies.
+    std::string front(prefix);
+    AppendStartTag(front, root);
     if (!root.hasChildren) {
-        text += "/>";
+        text_.assign(front);
+        text_ += "/>";
     } else {
-        text += '>';
-        text += text_;
-        text += "</";
-        text += root.name;
-        text += '>';
+        front += '>';
+        text_.insert(0, front);
+        text_ += "</";
+        text_ += root.name;
+        text_ += '>';
     }
-    std::string().swap(text_);
     open_.clear();
     depth_ = 0;
+    std::string text = std::move(text_);
+    text_.clear();
     return text;
 }
 

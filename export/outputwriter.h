@@ -46,9 +46,12 @@ public:
     // One entry per element of the text Finish gives, in the order of their start tags
     // (empty unless origins are kept).
     const std::vector<const TOutputOrigin*>& Origins() const { return origins_; }
+    // Hands the origins over once the text is finished.
+    std::vector<const TOutputOrigin*> TakeOrigins() { return std::move(origins_); }
 
-    // Closes every open element and hands over the text; the writer is empty then.
-    std::string Finish();
+    // Closes every open element and hands over the text, after prefix; the writer is
+    // empty then.
+    std::string Finish(std::string_view prefix = {});
 
 private:
     struct OpenElement {

@@ -166,10 +166,32 @@ void AppendUtf8(std::string& out, char32_t c)
     }
 }
 
+namespace {
+
+// The ASCII characters XML allows: tab, line feed, carriage return and from space on.
+struct PlainAsciiTable {
+    bool plain[256] = {};
+    constexpr PlainAsciiTable()
+    {
+        for (int c = 0x20; c < 0x80; ++c)
+            plain[c] = true;
+        plain[static_cast<unsigned char>('\t')] = plain[static_cast<unsigned char>('\n')] =
+            plain[static_cast<unsigned char>('\r')] = true;
+    }
+};
+constexpr PlainAsciiTable PlainAscii;
+
+}  // namespace
+
 std::optional<NonXmlCharacter> FindNonXmlCharacter(std::string_view text)
 {
     size_t pos = 0;
     while (pos < text.size()) {
+        // Most of a text is plain ASCII: passed over in a tight loop.
+        while (pos < text.size() && PlainAscii.plain[static_cast<unsigned char>(text[pos])])
+            ++pos;
+        if (pos == text.size())
+            break;
         const size_t start = pos;
         const auto lead = static_cast<unsigned char>(text[pos]);
         if (lead < 0x80) {

@@ -217,31 +217,44 @@ void TExcelSheet::ShowCellError(std::string_view cellName)
 
 std::string TExcelSheet::GetCellText(std::string_view cellName)
 {
-    return ReadText(ParseCellName(cellName), {cellName, {}, 0});
+    std::string text;
+    ReadText(ParseCellName(cellName), {cellName, {}, 0}, text);
+    return text;
 }
 
 std::string TExcelSheet::GetCellText(std::string_view columnLetters, int row)
+{
+    std::string text;
+    GetCellText(columnLetters, row, text);
+    return text;
+}
+
+void TExcelSheet::GetCellText(std::string_view columnLetters, int row, std::string& text)
 {
     // One letter, or two: the row digits follow the letters, so the name need not be
     // built to be read. Otherwise the name's own rule decides where the row starts.
     size_t rowStart = 0;
     int column = columnLetters.empty() ? 0 : CellNameColumn(columnLetters, rowStart);
-    if (row < 1 || columnLetters.empty() || rowStart != columnLetters.size())
-        return GetCellText(std::string(columnLetters) + std::to_string(row));
-    return ReadText({row, column}, {{}, columnLetters, row});
+    if (row < 1 || columnLetters.empty() || rowStart != columnLetters.size()) {
+        const std::string name = std::string(columnLetters) + std::to_string(row);
+        ReadText(ParseCellName(name), {name, {}, 0}, text);
+        return;
+    }
+    ReadText({row, column}, {{}, columnLetters, row}, text);
 }
 
-std::string TExcelSheet::ReadText(CellAddress address, const AskedName& asked)
+void TExcelSheet::ReadText(CellAddress address, const AskedName& asked, std::string& text)
 {
     // Held-back writes to this sheet first: a read sees every write made before it.
     // A refused one is a write failure, passed on as such.
     if (HoldingWrites() && session_->Holds(*target_))
         session_->Flush();
-    CellValue value;
+    text.clear();
+    const CellValue* value = nullptr;
     try {
         if (!sheet_ || address.row < 1 || address.column < 1)
             throw HostError(Msg::NoSuchCell);
-        value = readAhead_.Read(*sheet_, address.row, address.column);
+        value = &readAhead_.Read(*sheet_, address.row, address.column);
     } catch (...) {
         // An unreadable cell reads as empty only while its worksheet still answers.
         // Once the workbook is closed or the office has ended, every later cell would
@@ -252,13 +265,15 @@ std::string TExcelSheet::ReadText(CellAddress address, const AskedName& asked)
                             WorkbookName + " " + SheetName + Msg::WhileReadingCellStart + asked.Text() +
                             Msg::WhileReadingCell);
         ShowCellError(asked.Text());
-        return {};
+        return;
     }
-    // A text is handed on, not copied: it is most of what a sheet holds.
-    if (value.kind == CellValue::Kind::Text)
-        return std::move(value.text);
+    // A text goes into the room text already has: it is most of what a sheet holds.
+    if (value->kind == CellValue::Kind::Text) {
+        text.assign(value->text);
+        return;
+    }
     try {
-        return CellValueText(value);
+        text = CellValueText(*value);
     } catch (...) {
         ShowCellError(asked.Text());
         throw;

@@ -126,6 +126,9 @@ public:
     // The same as GetCellText(columnLetters followed by row in decimal), without
     // building that name when the letters alone give the column.
     std::string GetCellText(std::string_view columnLetters, int row);
+    // The same into text, whose room is used again: a loop over many cells need not
+    // allocate for each.
+    void GetCellText(std::string_view columnLetters, int row, std::string& text);
     // Writes text to a 0-based row and column; failures are passed on (those of a
     // held-back write when it is sent).
     void SetCellText(int row, int column, std::string_view text);
@@ -144,7 +147,7 @@ private:
         int row = 0;
         std::string Text() const;
     };
-    std::string ReadText(CellAddress address, const AskedName& asked);
+    void ReadText(CellAddress address, const AskedName& asked, std::string& text);
     void ShowCellError(std::string_view cellName);
     bool HoldingWrites() const;
     bool SheetAnswers() const;

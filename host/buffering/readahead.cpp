@@ -33,7 +33,13 @@ const CellValue& SheetReadAhead::Held(int row, int column) const
     return values_[static_cast<size_t>(row - fetched_.row) * fetched_.columns + (column - fetched_.column)];
 }
 
-CellValue SheetReadAhead::Read(HostSheet& sheet, int row, int column)
+const CellValue& SheetReadAhead::Single(CellValue value)
+{
+    single_ = std::move(value);
+    return single_;
+}
+
+const CellValue& SheetReadAhead::Read(HostSheet& sheet, int row, int column)
 {
     if (known_.Contains(row, column))
         return Held(row, column);
@@ -41,13 +47,13 @@ CellValue SheetReadAhead::Read(HostSheet& sheet, int row, int column)
     askedRight_ = std::max(askedRight_, column);
     bool inSheet = row >= 1 && row <= SheetRows && column >= 1 && column <= SheetColumns;
     if (!enabled_ || reads_++ == 0 || !inSheet)
-        return sheet.ReadCell(row, column);
+        return Single(sheet.ReadCell(row, column));
     try {
         Load(sheet, row);
     } catch (const HostError&) {
         // The cell on its own fails, or not, exactly as it would without blocks.
         Forget();
-        return sheet.ReadCell(row, column);
+        return Single(sheet.ReadCell(row, column));
     }
     return Held(row, column);
 }

@@ -16,8 +16,9 @@ public:
     // The value of a cell (1-based), as HostSheet::ReadCell gives it. The first read
     // after Reset goes alone (a sheet is often asked for one cell only); a later one
     // outside the rows held fetches a block that starts at its row. A block the host
-    // does not give falls back to reading the one cell.
-    CellValue Read(HostSheet& sheet, int row, int column);
+    // does not give falls back to reading the one cell. The value stays valid until
+    // the next call.
+    const CellValue& Read(HostSheet& sheet, int row, int column);
     // The sheet's used rows as the host reported them at the last block; -1 before.
     int UsedRows() const { return usedRows_; }
 
@@ -31,12 +32,14 @@ public:
 private:
     void Load(HostSheet& sheet, int row);
     const CellValue& Held(int row, int column) const;
+    const CellValue& Single(CellValue value);
 
     bool enabled_ = false;
     int reads_ = 0;
     int askedLeft_ = 0;
     int askedRight_ = 0;
     int usedRows_ = -1;
+    CellValue single_;   // the last cell read on its own
     CellRange known_;    // the cells the block answers for: those outside fetched_ are empty
     CellRange fetched_;  // the cells read from the host
     std::vector<CellValue> values_;
