@@ -18,6 +18,7 @@
 #include "bench/countingbackend.h"
 #include "export/exceltoxml.h"
 #include "host/memory/memoryhost.h"
+#include "common/processmemory.h"
 #include "common/xmldocument.h"
 
 #include <libxml/xmlwriter.h>
@@ -272,6 +273,8 @@ std::pair<double, double> RunOffice(int rows, int slowRows, const fs::path& fold
 
 int main(int argc, char** argv)
 {
+    // As korvex-cli and the window run.
+    KeepLargeBlocksForReuse();
     int rows = 20000;
     int runs = 3;
     int slowRows = 500;

@@ -18,6 +18,7 @@
 #include "bench/countingbackend.h"
 #include "export/exceltoxml.h"
 #include "host/memory/memoryhost.h"
+#include "common/processmemory.h"
 #include "common/xmldocument.h"
 #include "import/xmltoexcelcontrol.h"
 
@@ -241,6 +242,8 @@ std::pair<double, double> RunOffice(int slowElements, const fs::path& folder)
 
 int main(int argc, char** argv)
 {
+    // As korvex-cli and the window run.
+    KeepLargeBlocksForReuse();
     int elements = 50000;
     int runs = 3;
     int slowElements = 500;

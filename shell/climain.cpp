@@ -7,6 +7,7 @@
 #include "shell/cliplatform.h"
 #include "shell/commanddrivers.h"
 #include "common/pathtext.h"
+#include "common/processmemory.h"
 
 #include <exception>
 #include <filesystem>
@@ -125,6 +126,7 @@ int Run(const CliOptions& options)
 
 int main(int argc, char* argv[])
 {
+    KeepLargeBlocksForReuse();
     std::vector<std::string> args = CliArguments(argc, argv);
     CliOptions options;
     try {

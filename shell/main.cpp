@@ -1,6 +1,7 @@
 #include "host/hostconnect.h"
 #include "shell/mainform.h"
 #include "shell/qttranslation.h"
+#include "common/processmemory.h"
 
 #include <QApplication>
 #include <QMessageBox>
@@ -9,6 +10,7 @@
 
 int main(int argc, char* argv[])
 {
+    KeepLargeBlocksForReuse();
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Korvex"));
     QApplication::setOrganizationName(QStringLiteral("Valmoro"));
