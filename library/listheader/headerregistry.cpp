@@ -254,7 +254,8 @@ std::string TListHeaderFormatCol::SettingsText() const
         text += Separator + SettingsNumberText(Factor);
         text += Separator + SettingsNumberText(Offset);
     } else if (Lines[1].CurrentUnit >= 0 && Lines[1].CurrentUnit != Lines[1].DefaultUnit) {
-        text += "#" + std::to_string(Lines[1].CurrentUnit);
+        text += '#';
+        text += std::to_string(Lines[1].CurrentUnit);
     }
     return text;
 }

@@ -67,7 +67,7 @@ TEST_F(XmlStreamReaderTest, GivesTheNodesOfTheWholeDocument)
     };
     for (size_t i = 0; i < files.size(); ++i) {
         SCOPED_TRACE(files[i].substr(0, 120));
-        const std::string path = Write("f" + std::to_string(i) + ".xml", files[i]);
+        const std::string path = Write(std::string("f").append(std::to_string(i)).append(".xml"), files[i]);
         TXMLDocument document;
         document.LoadFromFile(path);
         std::vector<std::string> whole;

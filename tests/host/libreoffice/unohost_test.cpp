@@ -414,7 +414,7 @@ TEST_F(UnoHostTest, WritesPlainDecimalsAsNumbersAndEverythingElseAsLiteralText)
     sheet.Open(app, names.at(0), 1, 1);
 
     for (size_t i = 0; i < cases.size(); ++i) {
-        std::string cell = "A" + std::to_string(i + 1);
+        std::string cell = std::string("A").append(std::to_string(i + 1));
         sheet.SetCellText(static_cast<int>(i), 0, cases[i].text);
         OfficeFixture::CellInfo info = office->Inspect(document, 1, cell);
         EXPECT_EQ(info.type, cases[i].type) << cases[i].text;

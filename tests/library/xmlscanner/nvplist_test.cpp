@@ -98,7 +98,7 @@ TEST(NvpList, PositionsFollowAddsAndRemovesInAnyOrder)
     };
     for (int i = 30; i > 0; --i)  // descending, with every third name twice
         for (int copy = 0; copy < (i % 3 == 0 ? 2 : 1); ++copy)
-            add("n" + std::to_string(100 + i), std::to_string(copy));
+            add(std::string("n").append(std::to_string(100 + i)), std::to_string(copy));
     EXPECT_EQ(Names(list), expected());
     add("a", "front");
     EXPECT_EQ(list.Name(0), "a");  // read right after an add

@@ -3,8 +3,12 @@
 std::string DescribePart(const TVmdXmlParser& scanner)
 {
     std::string attrs;
-    for (int i = 0; i < scanner.CurAttr.Count(); ++i)
-        attrs += " " + scanner.CurAttr.Name(i) + "=" + scanner.CurAttr.Value(i);
+    for (int i = 0; i < scanner.CurAttr.Count(); ++i) {
+        attrs += ' ';
+        attrs += scanner.CurAttr.Name(i);
+        attrs += '=';
+        attrs += scanner.CurAttr.Value(i);
+    }
     switch (scanner.CurPartType) {
     case ptXmlProlog: return "xml";
     case ptPI: return "?" + scanner.CurName + "{" + scanner.CurContent + "}";
