@@ -1,5 +1,6 @@
 #include "export/exceltoxml.h"
 
+#include "common/messages.h"
 #include "shell/commanddrivers.h"
 #include "tests/support/fakefrontend.h"
 #include "host/memory/memoryhost.h"
@@ -277,6 +278,35 @@ TEST_F(ExportTest, AnIso88592FileWithADeclarationInsideIsNotWritten)
     ASSERT_EQ(ui.warnings.size(), 1u);
     EXPECT_NE(ui.warnings[0].text.find("az XML-deklaráció csak a fájl legelején állhat"), std::string::npos)
         << ui.warnings[0].text;
+}
+
+// Without constant texts a UTF-8 output is well-formed as written, unless a format
+// breaks a line before the declaration or a constant attribute value brings a character
+// XML does not allow: then the finished text is still parsed, and nothing is written.
+TEST_F(ExportTest, WhatBreaksAnOutputWithoutConstantTextsIsStillCaught)
+{
+    const struct {
+        const char* name;
+        std::string mapping;
+        std::string extra;
+        const char* reason;  // part of the warning
+    } cases[] = {
+        {"a format before the declaration", "BeginItem(T);Content;EndItem(T)", "[FORMAT]\n?xml=1\n",
+         "az XML-deklaráció csak a fájl legelején állhat"},
+        {"a control character in a constant attribute", "BeginItem(T);Attribute(v=a\x01" "b);EndItem(T)", "", ""},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        ui.warnings.clear();
+        TExcelApp app(host, &ui);
+        TExcelToXML converter(ui);
+        int book = AddColumnBook(c.mapping, {{5, "x"}}, CellValue::FromNumber(0), c.extra);
+        EXPECT_THROW(converter.Convert(app, host->workbooks[book - 1].fullName, book), std::runtime_error);
+        EXPECT_FALSE(std::filesystem::exists(folder.File("out.xml")));
+        ASSERT_EQ(ui.warnings.size(), 1u);
+        EXPECT_NE(ui.warnings[0].text.find(Msg::OutputNotWellFormed), std::string::npos) << ui.warnings[0].text;
+        EXPECT_NE(ui.warnings[0].text.find(c.reason), std::string::npos) << ui.warnings[0].text;
+    }
 }
 
 TEST_F(ExportTest, ACharacterBeyondTheBasicPlaneIsFourUtf8Bytes)
