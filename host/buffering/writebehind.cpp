@@ -137,10 +137,9 @@ void WriteSession::Store(HostSheet& sheet, const std::vector<HeldWrite>& writes)
     for (const auto& cell : cells)
         positions.push_back(cell.first);
 
-    auto valueAt = [&](int row, int column) -> const CellValue* {
-        auto it = std::lower_bound(cells.begin(), cells.end(), CellPos{row, column},
-                                   [](const auto& cell, const CellPos& pos) { return cell.first < pos; });
-        return it != cells.end() && it->first == CellPos{row, column} ? &writes[it->second].value : nullptr;
+    auto firstAt = [&](const CellPos& pos) {
+        return std::lower_bound(cells.begin(), cells.end(), pos,
+                                [](const auto& cell, const CellPos& at) { return cell.first < at; });
     };
 
     std::vector<size_t> singles;  // journal positions of the cells written one by one
@@ -158,17 +157,16 @@ void WriteSession::Store(HostSheet& sheet, const std::vector<HeldWrite>& writes)
         WritePlan plan = PlanBlockWrites(area, blockCells, singleCells, sheet.WriteLimits(area));
         for (const CellRange& block : plan.blocks) {
             std::vector<CellValue> values(static_cast<size_t>(block.Cells()));
+            // The written cells of each row lie side by side in cells: one search a row.
             for (int row = block.row; row <= block.LastRow(); ++row)
-                for (int column = block.column; column <= block.LastColumn(); ++column)
-                    if (const CellValue* value = valueAt(row, column))
-                        values[static_cast<size_t>(row - block.row) * block.columns + (column - block.column)] = *value;
+                for (auto it = firstAt({row, block.column});
+                     it != cells.end() && it->first.row == row && it->first.column <= block.LastColumn(); ++it)
+                    values[static_cast<size_t>(row - block.row) * block.columns + (it->first.column - block.column)] =
+                        writes[it->second].value;
             sheet.WriteBlock(block, values);
         }
-        for (const CellPos& cell : plan.singles) {
-            auto it = std::lower_bound(cells.begin(), cells.end(), cell,
-                                       [](const auto& c, const CellPos& pos) { return c.first < pos; });
-            singles.push_back(it->second);
-        }
+        for (const CellPos& cell : plan.singles)
+            singles.push_back(firstAt(cell)->second);
     }
     std::sort(singles.begin(), singles.end());
     for (size_t i : singles)
