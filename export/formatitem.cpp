@@ -15,6 +15,12 @@ bool EndsName(const std::string& text, size_t at)
     return at < text.size() && (text[at] == '>' || text[at] == ' ');
 }
 
+// A closing tag's name followed right by its ">": a break may follow it.
+bool EndsTag(const std::string& text, size_t at)
+{
+    return at < text.size() && text[at] == '>';
+}
+
 // How many breaks a pass puts in: one before each marker whose tag name ends right
 // after it, and with afterClose one more after each marker followed by ">".
 size_t CountBreaks(const std::string& text, const std::string& marker, bool afterClose)
@@ -23,7 +29,7 @@ size_t CountBreaks(const std::string& text, const std::string& marker, bool afte
     for (size_t at = text.find(marker); at != std::string::npos; at = text.find(marker, at + marker.size())) {
         size_t after = at + marker.size();
         count += EndsName(text, after) ? 1 : 0;
-        count += afterClose && after < text.size() && text[after] == '>' ? 1 : 0;
+        count += afterClose && EndsTag(text, after) ? 1 : 0;
     }
     return count;
 }
@@ -51,8 +57,7 @@ std::string TFormatItem::Apply(const std::string& text) const
     if (Tag.empty() || Tag[0] == '/' || Tag.find('<') != std::string::npos)
         return ApplyInTwoPasses(text);
 
-    std::string lineBreak(static_cast<size_t>(std::abs(int(Indent))) + 1, '\t');
-    lineBreak[0] = '\n';
+    const std::string lineBreak = LineBreak();
     const std::string open = "<" + Tag;
     const std::string close = "</" + Tag;
     const bool closing = Indent <= 0;
@@ -83,10 +88,9 @@ std::string TFormatItem::Apply(const std::string& text) const
     walk([&](size_t at, bool isOpen) {
         const size_t after = at + (isOpen ? open.size() : close.size());
         (isOpen ? openBreaks : closeBreaks) += EndsName(text, after) ? 1 : 0;
-        closeBreaks += !isOpen && afterClose && after < text.size() && text[after] == '>' ? 1 : 0;
+        closeBreaks += !isOpen && afterClose && EndsTag(text, after) ? 1 : 0;
     });
-    const std::string cause = Msg::FormatEntryName + Tag + Msg::FormatEntry + std::to_string(Indent) +
-                              Msg::TooManyTabs;
+    const std::string cause = SizeCause();
     CheckOutputSize(text.size() + openBreaks * lineBreak.size(), cause);
     CheckOutputSize(text.size() + (openBreaks + closeBreaks) * lineBreak.size(), cause);
 
@@ -101,7 +105,7 @@ std::string TFormatItem::Apply(const std::string& text) const
             result += lineBreak;
         result += marker;
         start = after;
-        if (!isOpen && afterClose && after < text.size() && text[after] == '>') {
+        if (!isOpen && afterClose && EndsTag(text, after)) {
             result += '>';
             result += lineBreak;
             start = after + 1;
@@ -113,13 +117,10 @@ std::string TFormatItem::Apply(const std::string& text) const
 
 std::string TFormatItem::ApplyInTwoPasses(const std::string& text) const
 {
-    std::string lineBreak(static_cast<size_t>(std::abs(int(Indent))) + 1, '\t');
-    lineBreak[0] = '\n';
-
+    const std::string lineBreak = LineBreak();
     // Checked before anything is built: a big indent on a big text must fail, not
     // allocate gigabytes first.
-    const std::string cause = Msg::FormatEntryName + Tag + Msg::FormatEntry + std::to_string(Indent) +
-                              Msg::TooManyTabs;
+    const std::string cause = SizeCause();
 
     const std::string open = "<" + Tag;
     CheckOutputSize(text.size() + CountBreaks(text, open, false) * lineBreak.size(), cause);
@@ -149,11 +150,23 @@ std::string TFormatItem::ApplyInTwoPasses(const std::string& text) const
             result += lineBreak;
         result += close;
         start = after;
-        if (!AfterClose.empty() && after < opened.size() && opened[after] == '>') {
+        if (!AfterClose.empty() && EndsTag(opened, after)) {
             result += ">" + lineBreak;
             start = after + 1;
         }
     }
     result.append(opened, start);
     return result;
+}
+
+std::string TFormatItem::LineBreak() const
+{
+    std::string lineBreak(static_cast<size_t>(std::abs(int(Indent))) + 1, '\t');
+    lineBreak[0] = '\n';
+    return lineBreak;
+}
+
+std::string TFormatItem::SizeCause() const
+{
+    return Msg::FormatEntryName + Tag + Msg::FormatEntry + std::to_string(Indent) + Msg::TooManyTabs;
 }

@@ -20,4 +20,10 @@ public:
     // The same as Apply, by its plain definition: opening tags first, then closing
     // tags in the result. Apply takes this way for a tag whose markers can overlap.
     std::string ApplyInTwoPasses(const std::string& text) const;
+
+private:
+    // A line feed and the indent's tabs.
+    std::string LineBreak() const;
+    // What a text grown too large by this entry is blamed on.
+    std::string SizeCause() const;
 };
