@@ -14,7 +14,7 @@ std::string_view UpToNul(std::string_view text)
 }
 
 // The entity of each character a text (or, with attribute, an attribute value) must
-// escape; null for the others.
+// escape, as libxml2 writes it; null for the others.
 struct EscapeTable {
     const char* entities[256] = {};
 
@@ -49,16 +49,6 @@ void AppendEscaped(std::string& out, std::string_view text, const EscapeTable& t
 }
 
 }  // namespace
-
-void AppendEscapedText(std::string& out, std::string_view text)
-{
-    AppendEscaped(out, text, TextEscapes);
-}
-
-void AppendEscapedAttribute(std::string& out, std::string_view value)
-{
-    AppendEscaped(out, value, AttributeEscapes);
-}
 
 TOutputWriter::TOutputWriter(std::string_view rootName)
 {
@@ -115,7 +105,7 @@ void TOutputWriter::SetText(std::string_view text)
     if (keepOrigins_)
         origins_.resize(elements_);
     element.hasChildren = !text.empty();
-    AppendEscapedText(text_, text);
+    AppendEscaped(text_, text, TextEscapes);
 }
 
 void TOutputWriter::SetAttribute(std::string_view name, std::string_view value)
@@ -178,7 +168,7 @@ void TOutputWriter::AppendStartTag(std::string& out, const OpenElement& element)
         out += ' ';
         out += name;
         out += "=\"";
-        AppendEscapedAttribute(out, value);
+        AppendEscaped(out, value, AttributeEscapes);
         out += '"';
     }
 }

@@ -74,11 +74,6 @@ private:
     std::vector<const TOutputOrigin*> origins_;
 };
 
-// The text of an element as libxml2 writes it: & < > and CR escaped, cut at a NUL.
-void AppendEscapedText(std::string& out, std::string_view text);
-// An attribute value as libxml2 writes it: also " TAB and LF escaped.
-void AppendEscapedAttribute(std::string& out, std::string_view value);
-
 // Whether a finished export text is sure to be well-formed without parsing it. It is
 // when it was made from a writer's text by putting the UTF-8 declaration in front and
 // whitespace before or after tags (formats, layout), still starts with that
