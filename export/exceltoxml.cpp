@@ -160,8 +160,7 @@ bool TExcelToXML::OutputAccepted(const std::string& text, std::string_view bytes
     // the text as built to point at the rows behind them.
     if (schema.Accepts(bytes))
         return true;
-    // Without constant texts the output holds the elements as built, in their order.
-    TOutputCheck check = CheckOutput(schema, text, built.text.empty() ? text : built.text, built.origins);
+    TOutputCheck check = CheckOutput(schema, text, built.text, built.origins);
     if (check.count == 0)
         return true;
     // The user sees the output above the problems before answering.
@@ -244,16 +243,19 @@ std::string TExcelToXML::WriteXML(TOutputWriter& output)
     std::string text = output.Finish(constantTextsNamed_ ? "" : declaration);
     BuiltOutput built;
     built.origins = output.TakeOrigins();
-    const bool rawMarkup = constantTextsNamed_ && text.find(ConstantTextOpen) != std::string::npos;
-    if (rawMarkup) {
-        // Their elements are no longer those built: with a schema to follow, the text
-        // as built is kept for tracing problems back to the rows.
-        if (output.KeepsOrigins())
-            built.text = text;
-        text = ExpandConstantText(std::move(text));
+    bool rawMarkup = false;
+    if (constantTextsNamed_) {
+        rawMarkup = text.find(ConstantTextOpen) != std::string::npos;
+        if (rawMarkup) {
+            // Their elements are no longer those built: with a schema to follow, the
+            // text as built is kept for tracing problems back to the rows.
+            if (output.KeepsOrigins())
+                built.text = text;
+            text = ExpandConstantText(std::move(text));
+        }
+        if (!rawMarkup || text.find("<?xml") == std::string::npos)
+            text.insert(0, declaration);
     }
-    if (constantTextsNamed_ && (!rawMarkup || text.find("<?xml") == std::string::npos))
-        text.insert(0, declaration);
     for (const TFormatItem& format : Formats)
         text = format.Apply(text);
     // The file declares ISO-8859-2, so the text shown is what that code page can hold.

@@ -164,9 +164,16 @@ TOutputCheck CheckOutput(const TXmlSchema& schema, std::string_view text, std::s
         return check;
 
     NodeMap pairs;
-    DocPtr builtTree = BuiltTree(built, origins);
-    if (const xmlNode* builtRoot = builtTree ? xmlDocGetRootElement(builtTree.get()) : nullptr)
-        PairElements(builtRoot, xmlDocGetRootElement(parsed.get()), pairs);
+    xmlNode* parsedRoot = xmlDocGetRootElement(parsed.get());
+    DocPtr builtTree = built.empty() ? nullptr : BuiltTree(built, origins);
+    if (built.empty()) {
+        // The text holds the elements as built: it carries their origins itself.
+        size_t next = 0;
+        MarkOrigins(parsedRoot, origins, next);
+        PairElements(parsedRoot, parsedRoot, pairs);
+    } else if (const xmlNode* builtRoot = builtTree ? xmlDocGetRootElement(builtTree.get()) : nullptr) {
+        PairElements(builtRoot, parsedRoot, pairs);
+    }
     for (const SchemaProblem& problem : report.problems) {
         const xmlNode* node = problem.node;
         if (!node) {

@@ -37,7 +37,8 @@ struct TOutputCheck {
 
 // Validates the finished text of an export. built is the text as it was built, before
 // constant texts and layout, and origins the origin of each of its elements in the
-// order of their start tags: problems in the text are traced back to those rows.
+// order of their start tags: problems in the text are traced back to those rows. An
+// empty built says the text holds the elements as built, in their order.
 TOutputCheck CheckOutput(const TXmlSchema& schema, std::string_view text, std::string_view built,
                          const std::vector<const TOutputOrigin*>& origins);
 
