@@ -235,12 +235,10 @@ void TExcelSheet::GetCellText(std::string_view columnLetters, int row, std::stri
     // built to be read. Otherwise the name's own rule decides where the row starts.
     size_t rowStart = 0;
     int column = columnLetters.empty() ? 0 : CellNameColumn(columnLetters, rowStart);
-    if (row < 1 || columnLetters.empty() || rowStart != columnLetters.size()) {
-        const std::string name = std::string(columnLetters) + std::to_string(row);
-        ReadText(ParseCellName(name), {name, {}, 0}, text);
-        return;
-    }
-    ReadText({row, column}, {{}, columnLetters, row}, text);
+    if (row < 1 || columnLetters.empty() || rowStart != columnLetters.size())
+        text = GetCellText(std::string(columnLetters) + std::to_string(row));
+    else
+        ReadText({row, column}, {{}, columnLetters, row}, text);
 }
 
 void TExcelSheet::ReadText(CellAddress address, const AskedName& asked, std::string& text)
